@@ -1,0 +1,1 @@
+// Keeps a layer library non-empty until its first source lands.
