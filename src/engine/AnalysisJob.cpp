@@ -1,0 +1,107 @@
+#include "engine/AnalysisJob.h"
+
+#include <chrono>
+
+#include "engine/LevelConversion.h"
+
+namespace velmio {
+
+std::atomic<int> g_analysisProgress{0};
+
+void MixToMonoSignal(const int16_t* samples, int channels, int sampleFrames, float* mono) {
+  if (channels == 2) {
+    for (int i = 0; i < sampleFrames; ++i) {
+      mono[i] = static_cast<float>((int32_t{samples[2 * i]} + int32_t{samples[2 * i + 1]}) / 2);
+    }
+  } else {
+    for (int i = 0; i < sampleFrames; ++i) mono[i] = static_cast<float>(samples[i]);
+  }
+  // The rest of the padded signal is already zero (fresh buffer).
+}
+
+void AnalyseSignal(const AnalysisInput& input, Spectrogram& result,
+                   const ConstantQOptions& options) {
+  const FrameGeometry g =
+      ComputeFrameGeometry(input.dataSize, input.bitsPerSample, input.channels, input.hopSize,
+                           input.lowNote, input.highNote, input.binsPerSemitone);
+  result.m_paddedLength = g.paddedLength;
+  result.m_monoSignal.Reset(static_cast<std::size_t>(g.paddedLength));
+  MixToMonoSignal(input.samples, input.channels, g.sampleFrames, result.m_monoSignal.data());
+  result.m_frameCount = g.frameCount;
+  result.m_rowCount = g.rowCount;
+
+  const std::size_t frames = static_cast<std::size_t>(g.frameCount);
+  AlignedBuffer<float> power(static_cast<std::size_t>(g.binCount) * frames);
+  ComputeConstantQ(result.m_monoSignal.data(), g.paddedLength, input.lowNote, input.highNote,
+                   *input.bank, g.frameCount, g.binCount, power.data(), options);
+
+  result.m_levelDb.Reset(static_cast<std::size_t>(g.rowCount) * frames);
+  // Left untouched (and so not resident) until formant extraction writes it.
+  result.m_formantMask.Reset(static_cast<std::size_t>(g.rowCount) * frames);
+  result.m_frameEnergy.Reset(frames);
+  SumFrameEnergy(power.data(), g.binCount, g.frameCount, result.m_frameEnergy.data());
+  ConvertPowerToLevels(power.data(), g.binCount, g.frameCount, input.binsPerSemitone,
+                       result.m_levelDb.data(), options.workerCount);
+}
+
+AnalysisJob::~AnalysisJob() { Abandon(); }
+
+void AnalysisJob::Start(const AnalysisInput& input, Spectrogram& result, AnalysisStages stages) {
+  JoinThread();
+  m_cancel.store(false);
+  m_analysisState.store(kAnalysisTransform);
+  g_analysisProgress.store(0);
+  m_thread = std::thread(&AnalysisJob::Run, this, input, &result, std::move(stages));
+}
+
+void AnalysisJob::Run(AnalysisInput input, Spectrogram* result, AnalysisStages stages) {
+  const auto start = std::chrono::steady_clock::now();
+  ConstantQOptions options;
+  options.progress = &g_analysisProgress;
+  options.cancel = &m_cancel;
+  AnalyseSignal(input, *result, options);
+  if (input.pitchEnabled && stages.detectPitch && !m_cancel.load()) {
+    m_analysisState.store(kAnalysisPitch);
+    g_analysisProgress.store(0);
+    stages.detectPitch(*result);
+  }
+  if (input.formantEnabled && stages.extractFormants && !m_cancel.load()) {
+    m_analysisState.store(kAnalysisFormants);
+    g_analysisProgress.store(0);
+    stages.extractFormants(*result);
+  }
+  m_analysisSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  m_analysisState.store(kAnalysisFinished);
+  m_analysisState.notify_all();
+  // Wait for the UI thread to take the result over. Abandon() sets m_cancel
+  // before it looks at the state (sequentially consistent), so either this
+  // loop sees the cancel or Abandon() sees state 2 and moves it on.
+  while (!m_cancel.load() && m_analysisState.load() == kAnalysisFinished) {
+    m_analysisState.wait(kAnalysisFinished);
+  }
+}
+
+bool AnalysisJob::TakeOver() {
+  int expected = kAnalysisFinished;
+  if (!m_analysisState.compare_exchange_strong(expected, kAnalysisTakenOver)) return false;
+  m_analysisState.notify_all();
+  JoinThread();
+  return true;
+}
+
+void AnalysisJob::Abandon() {
+  if (!m_thread.joinable()) return;
+  m_cancel.store(true);
+  // A job already waiting in state 2 only wakes when the value changes.
+  int expected = kAnalysisFinished;
+  m_analysisState.compare_exchange_strong(expected, kAnalysisIdle);
+  m_analysisState.notify_all();
+  JoinThread();
+  m_analysisState.store(kAnalysisIdle);
+}
+
+void AnalysisJob::JoinThread() {
+  if (m_thread.joinable()) m_thread.join();
+}
+
+}  // namespace velmio

@@ -1,0 +1,99 @@
+#pragma once
+// The background analysis: PCM in, Spectrogram out, handed to the UI thread
+// through the analysis state.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <thread>
+
+#include "engine/ConstantQ.h"
+#include "engine/KernelBank.h"
+#include "engine/Spectrogram.h"
+
+namespace velmio {
+
+// Values of the analysis state.
+enum AnalysisState : int {
+  kAnalysisIdle = 0,        // nothing to draw
+  kAnalysisTransform = 1,   // transform running; g_analysisProgress in percent
+  kAnalysisFinished = 2,    // result complete, waiting for the UI thread
+  kAnalysisTakenOver = 3,   // the UI thread owns the result and may draw it
+  kAnalysisPitch = 4,       // pitch detection running
+  kAnalysisFormants = 5,    // formant extraction running
+};
+
+inline bool IsAnalysisBusy(int state) {
+  return state == kAnalysisTransform || state == kAnalysisFinished || state == kAnalysisPitch ||
+         state == kAnalysisFormants;
+}
+
+// Percent done of the running stage; written by the workers, read by the
+// progress display. One per process, since one analysis runs at a time.
+extern std::atomic<int> g_analysisProgress;
+
+struct AnalysisInput {
+  const int16_t* samples = nullptr;  // interleaved 16-bit PCM
+  int32_t dataSize = 0;              // bytes
+  int channels = 1;                  // 1 or 2
+  int bitsPerSample = 16;
+  int hopSize = 256;
+  int lowNote = 12;
+  int highNote = 120;
+  int binsPerSemitone = 4;
+  const KernelBank* bank = nullptr;  // built for this rate and hop
+  bool pitchEnabled = false;
+  bool formantEnabled = false;
+};
+
+// The stages that run after the transform when enabled; each runs on the
+// job thread with the finished levels and the mono signal.
+struct AnalysisStages {
+  std::function<void(Spectrogram&)> detectPitch;
+  std::function<void(Spectrogram&)> extractFormants;
+};
+
+// Mono mix-down: one channel as float; two as (L + R) / 2 in integers,
+// truncated toward zero. Samples frames..padded-1 are 0.
+void MixToMonoSignal(const int16_t* samples, int channels, int sampleFrames, float* mono);
+
+// The synchronous analysis: mix-down, geometry, transform, frame energy and
+// levels into `result` (its previous arrays are replaced). Any thread.
+void AnalyseSignal(const AnalysisInput& input, Spectrogram& result,
+                   const ConstantQOptions& options = {});
+
+class AnalysisJob {
+ public:
+  AnalysisJob() = default;
+  AnalysisJob(const AnalysisJob&) = delete;
+  AnalysisJob& operator=(const AnalysisJob&) = delete;
+  // Stops a running job early and waits for its thread.
+  ~AnalysisJob();
+
+  // UI thread, never while IsAnalysisBusy(state). Sets state 1 and analyses on
+  // a thread of its own; the input buffers, the bank and `result` must stay
+  // untouched until the state is 2. States then run 1 [4] [5] 2.
+  void Start(const AnalysisInput& input, Spectrogram& result, AnalysisStages stages = {});
+
+  // UI thread: takes a finished result over (2 -> 3) and lets the job thread
+  // end. Returns false when the state was not 2.
+  bool TakeOver();
+
+  // UI thread: abandons a running job (the result is incomplete) and waits for
+  // its thread; afterwards the state is 0.
+  void Abandon();
+
+  int State() const { return m_analysisState.load(); }
+
+  std::atomic<int> m_analysisState{kAnalysisIdle};
+  // Seconds the job took; valid from state 2 on.
+  double m_analysisSeconds = 0.0;
+
+ private:
+  void Run(AnalysisInput input, Spectrogram* result, AnalysisStages stages);
+  void JoinThread();
+
+  std::thread m_thread;
+  std::atomic<bool> m_cancel{false};
+};
+
+}  // namespace velmio
