@@ -1,0 +1,156 @@
+#include "persist/AnalysisFile.h"
+
+#include <bit>
+#include <cstdio>
+#include <limits>
+#include <string_view>
+#include <vector>
+
+#include "persist/AtomicFileWriter.h"
+
+namespace velmio {
+namespace {
+
+constexpr char kHeaderText[] = "velmio ver 0.89";
+static_assert(sizeof(kHeaderText) == 16, "15 header characters and their NUL");
+static_assert(std::string_view(kHeaderText).ends_with(kAnalysisFileVersion),
+              "readers parse bytes 11..14 as the version");
+constexpr std::size_t kPathFieldBytes = kAnalysisFileMaxPathBytes + 1;
+constexpr std::size_t kReservedAfterNotes = 2;   // int32 behind the note range
+constexpr std::size_t kReservedAfterPath = 16;   // int32 behind the path field
+constexpr std::size_t kReservedAfterVoice = 14;  // int32 behind the single-voice options
+
+constexpr char kOpenError[] = "File open error.";
+constexpr char kWriteError[] = "File write error.";
+
+// Serialises values as little-endian bytes whatever the host order, collecting
+// them in a block so that the large arrays reach the file in few calls. The
+// first failed write makes the rest no-ops; the caller checks once in Finish.
+class LittleEndianWriter {
+ public:
+  explicit LittleEndianWriter(std::FILE* file) : m_file(file) {}
+
+  void Int32(int32_t value) { Word(static_cast<uint32_t>(value)); }
+  void Float32(float value) { Word(std::bit_cast<uint32_t>(value)); }
+  void Floats(std::span<const float> values) {
+    for (float v : values) Float32(v);
+  }
+  void Bytes(const void* data, std::size_t count) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    for (std::size_t i = 0; i < count; ++i) Byte(bytes[i]);
+  }
+  void Zeros(std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) Byte(0);
+  }
+  // Hands the rest of the block to the file; true when every byte was accepted.
+  bool Finish() {
+    Drain();
+    return m_ok;
+  }
+
+ private:
+  static constexpr std::size_t kBlockBytes = 1 << 16;
+
+  void Word(uint32_t value) {
+    if (m_used + 4 > kBlockBytes) Drain();
+    for (int shift = 0; shift < 32; shift += 8)
+      m_block[m_used++] = static_cast<uint8_t>(value >> shift);
+  }
+  void Byte(uint8_t value) {
+    if (m_used == kBlockBytes) Drain();
+    m_block[m_used++] = value;
+  }
+  void Drain() {
+    if (m_ok && m_used > 0) m_ok = std::fwrite(m_block.data(), 1, m_used, m_file) == m_used;
+    m_used = 0;
+  }
+
+  std::FILE* m_file;
+  std::vector<uint8_t> m_block = std::vector<uint8_t>(kBlockBytes);  // kept off the caller's stack
+  std::size_t m_used = 0;
+  bool m_ok = true;
+};
+
+int64_t RowCount(const AnalysisFileContents& c) {
+  return 8 * (static_cast<int64_t>(c.highNote) - c.lowNote);
+}
+
+// Why `c` cannot be written, or an empty text when it can. Checked before any
+// file is touched, so a refusal changes nothing on disk.
+std::string RefusalReason(const AnalysisFileContents& c) {
+  const int64_t rows = RowCount(c);
+  const int64_t cells = rows * c.frameCount;
+  if (rows <= 0 || c.frameCount < 0 || cells > std::numeric_limits<int32_t>::max())
+    return "Analysis data has an invalid note range or frame count.";
+  if (c.levelDb.size() != static_cast<uint64_t>(cells) ||
+      c.frameEnergy.size() != static_cast<uint64_t>(c.frameCount))
+    return "Analysis data does not match its note range and frame count.";
+  // A longer path would lose its tail and reopen some other file.
+  if (c.filePath.size() > kAnalysisFileMaxPathBytes)
+    return "Source file path is too long to save (511 bytes at most).";
+  // The field ends at the first NUL, so an embedded one would cut the path short too.
+  if (c.filePath.find('\0') != std::string::npos) return "Source file path contains a NUL byte.";
+  // Without a pitch section a nonzero flag would make readers take the zero
+  // block for pitch data; dropping the flag would silently lose the mode.
+  if (c.pitchEnabled != 0) return "Saving single-voice pitch data is not supported yet.";
+  return {};
+}
+
+void WriteHeaderAndMatrix(LittleEndianWriter& out, const AnalysisFileContents& c) {
+  const auto rows = static_cast<int32_t>(RowCount(c));
+  out.Bytes(kHeaderText, sizeof kHeaderText);
+  for (int32_t v : {c.frameCount, c.levelTopDb, c.levelRangeDb, c.lowNote, c.highNote})
+    out.Int32(v);
+  out.Zeros(4 * kReservedAfterNotes);
+  out.Bytes(c.filePath.data(), c.filePath.size());
+  out.Zeros(kPathFieldBytes - c.filePath.size());
+  out.Zeros(4 * kReservedAfterPath);
+  out.Int32(c.frameCount);  // the reader sizes the energy and pitch arrays by this one
+  out.Int32(rows);
+  out.Int32(rows * c.frameCount);
+  out.Floats(c.levelDb);
+}
+
+void WriteTempo(LittleEndianWriter& out, const TempoSettings& t) {
+  const TempoSettings written = t.tempo != 0 ? t : TempoSettings{0, 4, 4, 0};
+  for (int32_t v : {written.tempo, written.beatsPerBar, written.beatUnit, written.startMs})
+    out.Int32(v);
+}
+
+void WriteVoiceOptions(LittleEndianWriter& out, const AnalysisFileContents& c) {
+  // The second slot is the pitch display flag when read; the writer repeats the pitch flag.
+  for (int32_t v : {c.pitchEnabled, c.pitchEnabled, c.pitchLowNote, c.pitchHighNote,
+                    c.missingFundamental, c.vocalCutApplied, c.vocalLowestNote})
+    out.Int32(v);
+  out.Zeros(4 * kReservedAfterVoice);
+}
+
+void WriteContents(LittleEndianWriter& out, const AnalysisFileContents& c) {
+  WriteHeaderAndMatrix(out, c);
+  WriteTempo(out, c.tempo);
+  out.Floats(c.frameEnergy);
+  WriteVoiceOptions(out, c);
+  out.Zeros(4 * static_cast<std::size_t>(c.frameCount));  // no pitch section
+}
+
+}  // namespace
+
+bool WriteAnalysisFile(const std::string& path, const AnalysisFileContents& contents,
+                       const ReportFn& report) {
+  auto fail = [&](const std::string& message) {
+    if (report) report(message);
+    return false;
+  };
+  if (const std::string reason = RefusalReason(contents); !reason.empty()) return fail(reason);
+
+  const AtomicWriteStatus status = WriteFileAtomically(path, [&](std::FILE* file) {
+    LittleEndianWriter out(file);
+    WriteContents(out, contents);
+    return out.Finish();
+  });
+  if (status == AtomicWriteStatus::kWritten) return true;
+  if (status == AtomicWriteStatus::kCannotCreate) return fail(kOpenError);
+  return fail(kWriteError);
+}
+
+}  // namespace velmio
