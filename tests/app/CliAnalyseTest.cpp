@@ -1,0 +1,251 @@
+// velmio-cli analyse end to end: real WAV files in, analysis data files out,
+// checked field by field and against an independent implementation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "IndependentAnalysis.h"
+
+namespace velmio {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Wav {
+  int rate = 44100, channels = 1, bits = 16;
+  std::vector<int32_t> samples;  // interleaved, in the file's own bit depth
+};
+
+void Put(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+std::string WavBytes(const Wav& w) {
+  const int bytesPerSample = w.bits / 8;
+  std::string data;
+  for (int32_t s : w.samples) Put(data, static_cast<uint32_t>(s), bytesPerSample);
+  std::string out = "RIFF";
+  Put(out, 36 + static_cast<uint32_t>(data.size()), 4);
+  out += "WAVEfmt ";
+  Put(out, 16, 4);
+  Put(out, 1, 2);
+  Put(out, w.channels, 2);
+  Put(out, w.rate, 4);
+  Put(out, w.rate * w.channels * bytesPerSample, 4);
+  Put(out, w.channels * bytesPerSample, 2);
+  Put(out, w.bits, 2);
+  out += "data";
+  Put(out, static_cast<uint32_t>(data.size()), 4);
+  return out + data;
+}
+
+// A chord with a sliding melody and a little noise, full scale about -8 dB.
+Wav MakeMusic(int rate, int channels, int bits, double seconds) {
+  Wav w{rate, channels, bits, {}};
+  std::mt19937 random(5);
+  std::normal_distribution<double> noise(0.0, 30.0);
+  const double scale = bits == 24 ? 256.0 : 1.0;
+  const int frames = static_cast<int>(rate * seconds);
+  for (int i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / rate;
+    const double chord = 4000 * (std::sin(2 * M_PI * 130.81 * t) + std::sin(2 * M_PI * 164.81 * t) +
+                                 std::sin(2 * M_PI * 196.0 * t));
+    const double melody = 6000 * std::sin(2 * M_PI * (880 + 200 * t) * t);
+    for (int c = 0; c < channels; ++c) {
+      const double v = (c == 0 ? chord + melody : chord - 0.5 * melody) + noise(random);
+      w.samples.push_back(static_cast<int32_t>(std::lround(v * scale)));
+    }
+  }
+  return w;
+}
+
+// The mono signal the analysis sees: 24-bit samples truncated to 16 bits, then (L + R) / 2.
+std::vector<double> MonoOf(const Wav& w) {
+  std::vector<double> mono;
+  for (std::size_t i = 0; i < w.samples.size(); i += w.channels) {
+    int32_t sum = 0;
+    for (int c = 0; c < w.channels; ++c) {
+      const int32_t s = w.samples[i + c];
+      sum += w.bits == 24 ? s / 256 : s;
+    }
+    mono.push_back(w.channels == 2 ? sum / 2 : sum);
+  }
+  return mono;
+}
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+};
+
+class CliAnalyse : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("velmio-cli-test-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string WriteFile(const std::string& name, const std::string& bytes) {
+    const fs::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+  }
+
+  CliRun Run(const std::string& args) {
+    const std::string out = (dir_ / "stdout.txt").string(), err = (dir_ / "stderr.txt").string();
+    const std::string command = std::string(VELMIO_BIN_DIR) + "/velmio-cli " + args + " >" + out + " 2>" + err;
+    CliRun run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadAll(out);
+    run.err = ReadAll(err);
+    return run;
+  }
+
+  static std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  fs::path dir_;
+};
+
+int32_t Int(const std::string& bytes, std::size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
+  return static_cast<int32_t>(v);
+}
+float Float(const std::string& bytes, std::size_t at) {
+  const uint32_t v = static_cast<uint32_t>(Int(bytes, at));
+  float f;
+  std::memcpy(&f, &v, 4);
+  return f;
+}
+
+struct AnalyseCase {
+  const char* name;
+  int rate, channels, bits;
+  const char* options;
+  testing::IndependentSettings settings;
+};
+
+TEST_F(CliAnalyse, FilesAgreeWithAnIndependentAnalysis) {
+  const AnalyseCase cases[] = {
+      {"mono16", 44100, 1, 16, "", {44100, 4, 1, 440, 12, 120}},
+      {"stereo24", 48000, 2, 24, "--bins 2 --window cq --low C2 --high C8", {48000, 2, 0, 440, 24, 96}},
+      {"stereo16_22k", 22050, 2, 16, "--bins 8 --a4 442 --low C3 --high C7", {22050, 8, 1, 442, 36, 84}},
+      {"mono24_96k", 96000, 1, 24, "--bins 1 --window trapezoid --low C0 --high C10", {96000, 1, 1, 440, 0, 120}},
+  };
+  for (const AnalyseCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Wav wav = MakeMusic(c.rate, c.channels, c.bits, 0.8);
+    const std::string input = WriteFile(std::string(c.name) + ".wav", WavBytes(wav));
+    const std::string output = (dir_ / (std::string(c.name) + ".vlx")).string();
+    const CliRun run = Run("analyse " + input + " -o " + output + " " + c.options);
+    ASSERT_EQ(run.status, 0) << run.err;
+    char line[128];
+    std::snprintf(line, sizeof line, "(%dch %dbit %dHz)\n", c.channels, c.bits, c.rate);
+    EXPECT_NE(run.out.find("処理時間  "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(std::string(" 秒  ") + line), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("100% completed."), std::string::npos) << run.err;
+
+    const testing::IndependentResult expected = testing::AnalyseIndependently(MonoOf(wav), c.settings);
+    const std::string file = ReadAll(output);
+    const int f = expected.frames, r = expected.rows;
+    const std::size_t n = static_cast<std::size_t>(r) * f;
+    ASSERT_EQ(file.size(), 732 + 4 * n + 8 * f);
+    EXPECT_EQ(file.substr(0, 16), std::string("velmio ver 0.89\0", 16));
+    EXPECT_EQ(Int(file, 16), f);
+    EXPECT_EQ(Int(file, 20), 24);
+    EXPECT_EQ(Int(file, 24), 20);
+    EXPECT_EQ(Int(file, 28), c.settings.low);
+    EXPECT_EQ(Int(file, 32), c.settings.high);
+    EXPECT_EQ(fs::path(file.substr(44, std::strlen(file.data() + 44))), fs::absolute(input));
+    EXPECT_EQ(Int(file, 620), f);
+    EXPECT_EQ(Int(file, 624), r);
+    EXPECT_EQ(Int(file, 628), static_cast<int32_t>(n));
+    const std::size_t tempo = 632 + 4 * n;
+    EXPECT_EQ(Int(file, tempo) * 1000 + Int(file, tempo + 4) * 100 + Int(file, tempo + 8) * 10 + Int(file, tempo + 12), 440);
+
+    double loudest = -1e9;
+    for (double v : expected.levelDb) loudest = std::max(loudest, v);
+    int compared = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const float got = Float(file, 632 + 4 * i);
+      const double want = expected.levelDb[i];
+      if (want <= -382.0) {
+        ASSERT_NEAR(got, -382.29f, 0.01f) << "cell " << i;
+      } else if (want > loudest - 70.0) {
+        // The display's logarithm is an approximation good to 0.015 dB. The
+        // rest is the float rounding of the transform's sums, which scales
+        // with the loudest sound under the kernel's window, not with the
+        // cell: it reaches a few hundredths of a dB only in cells more than
+        // 50 dB below the loudest.
+        const double tolerance = want > loudest - 50.0 ? 0.03 : 0.06;
+        ASSERT_NEAR(got, want, tolerance) << "row " << i / f << " frame " << i % f;
+        ++compared;
+      }
+    }
+    EXPECT_GT(compared, static_cast<int>(n / 20));
+    for (int t = 0; t < f; ++t) {
+      const double e = expected.energy[t];
+      ASSERT_NEAR(Float(file, tempo + 16 + 4 * t), e, 1e-4 * e + 1e-30) << "frame " << t;
+    }
+    // Single-voice block: no pitch, the default search range 31..64, vocal-cut
+    // off, lowest vocal note 19; then reserved words and an empty pitch section.
+    const std::size_t voice = tempo + 16 + 4 * f;
+    const int32_t expectedVoice[7] = {0, 0, 31, 64, 0, 0, 19};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(Int(file, voice + 4 * i), expectedVoice[i]) << i;
+    for (std::size_t at = voice + 28; at < file.size(); at += 4) ASSERT_EQ(Int(file, at), 0) << at;
+  }
+}
+
+TEST_F(CliAnalyse, RefusedInputWritesNothing) {
+  Wav eightBit{44100, 1, 8, {1, 2, 3, 4}};
+  Wav slow{16000, 1, 16, {1, 2, 3, 4}};
+  struct Case {
+    std::string input;
+    const char* message;
+  } cases[] = {
+      {WriteFile("eight.wav", WavBytes(eightBit)), "16/24bit, 22.05kHz以上のwavファイルのみ有効です。"},
+      {WriteFile("slow.wav", WavBytes(slow)), "16/24bit, 22.05kHz以上のwavファイルのみ有効です。"},
+      {WriteFile("song.mp3", "ID3\x03not a wave file"), "mmioDescend(WAVE) failed."},
+      {(dir_ / "missing.wav").string(), "mmioOpen(MMIO_READ) failed."},
+      {WriteFile("cut.wav", WavBytes(MakeMusic(44100, 2, 16, 0.1)).substr(0, 2000)), "File read error."},
+  };
+  for (const Case& c : cases) {
+    const std::string output = (dir_ / "out.vlx").string();
+    const CliRun run = Run("analyse " + c.input + " -o " + output);
+    EXPECT_EQ(run.status, 1) << c.input;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.input << ": " << run.err;
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_FALSE(fs::exists(output)) << c.input;
+  }
+}
+
+TEST_F(CliAnalyse, BadArgumentsAreRefusedWithUsage) {
+  const std::string input = WriteFile("a.wav", WavBytes(MakeMusic(44100, 1, 16, 0.1)));
+  for (const std::string& args : std::vector<std::string>{"analyse", "analyse " + input, "analyse " + input + " -o x.vlx --bins 3",
+                                 "analyse " + input + " -o x.vlx --low C5", "analyse " + input + " -o x.vlx --high C5",
+                                 "analyse " + input + " -o x.vlx --window hann", "frobnicate"}) {
+    const CliRun run = Run(args);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_FALSE(run.err.empty()) << args;
+  }
+}
+
+}  // namespace
+}  // namespace velmio
