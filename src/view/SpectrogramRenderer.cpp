@@ -1,0 +1,144 @@
+#include "view/SpectrogramRenderer.h"
+
+#include <cstdio>
+
+#include "view/ColorTable.h"
+#include "view/GridPainter.h"
+#include "view/KeyboardPainter.h"
+#include "view/MarkerPainter.h"
+#include "view/PaintPrimitives.h"
+#include "view/SpectrogramBody.h"
+#include "view/ViewGeometry.h"
+
+namespace velmio {
+namespace {
+
+constexpr uint32_t kOpaqueBlack = 0xff000000;
+constexpr QRgb kWaitingGrey = 0xff808080;
+constexpr QRgb kYellow = 0xffffff00;
+constexpr QRgb kWhite = 0xffffffff;
+
+constexpr int kStateTakenOver = 3;
+constexpr int kStateTransform = 1;
+constexpr int kStatePitch = 4;
+constexpr int kStateFormant = 5;
+
+// Reuses the image when the size holds: cleared to black it equals a new one.
+void PrepareBackBuffer(QImage& image, int width, int height) {
+  if (image.width() != width || image.height() != height ||
+      image.format() != QImage::Format_RGB32) {
+    image = QImage(width, height, QImage::Format_RGB32);
+  }
+  image.fill(kOpaqueBlack);
+}
+
+// Keyboard, ruler and note bands: everything the body's colours add onto.
+void DrawUnderBody(QImage& image, const ViewGeometry& g, const RenderInputs& in) {
+  QPainter painter(&image);
+  DrawKeyboard(painter, g);
+  DrawNoteBands(painter, g, in);
+}
+
+void DrawOverBody(QImage& image, const ViewGeometry& g, const RenderInputs& in) {
+  QPainter painter(&image);
+  painter.setFont(LabelFont());
+  DrawOctaveLabels(painter, g, in);
+  DrawPitchCurve(painter, g, in);
+  const QRgb pen = DrawPitchGrid(painter, g, in);
+  DrawTimeGrid(painter, g, in, pen);
+  DrawLoopMarkers(painter, g, in);
+}
+
+}  // namespace
+
+bool RenderCache::Matches(const RenderInputs& in) const {
+  const std::array<int32_t, 2> scroll = {in.m_scrollX, in.m_scrollY};
+  const std::array<int32_t, 4> client = {0, 0, in.m_clientWidth, in.m_clientHeight};
+  return m_forceRender == 0 && !m_backBuffer.isNull() && scroll == m_lastRenderScroll &&
+         client == m_lastRenderClient;
+}
+
+bool HasDrawableResult(const RenderInputs& in) {
+  return in.m_analysisState == kStateTakenOver && in.m_spectrogram != nullptr &&
+         in.m_spectrogram->m_frameCount > 0;
+}
+
+bool SpectrogramRenderer::DrawView(QPainter& window, const RenderInputs& in) {
+  if (!HasDrawableResult(in)) {
+    DrawWaitingPicture(window, in);
+    return false;
+  }
+  const bool rendered = RenderIfNeeded(in);
+  if (!m_cache.m_backBuffer.isNull()) window.drawImage(0, 0, m_cache.m_backBuffer);
+  DrawPlayCursor(window, in);
+  return rendered;
+}
+
+bool SpectrogramRenderer::RenderIfNeeded(const RenderInputs& in) {
+  if (!HasDrawableResult(in) || m_cache.Matches(in)) return false;
+  Render(in);
+  return true;
+}
+
+void SpectrogramRenderer::Render(const RenderInputs& in) {
+  const ViewGeometry g = ComputeViewGeometry(in);
+  m_cache.m_forceRender = 0;
+  m_cache.m_lastRenderScroll = {in.m_scrollX, in.m_scrollY};
+  m_cache.m_lastRenderClient = {0, 0, in.m_clientWidth, in.m_clientHeight};
+  if (g.width <= 0 || g.height <= 0) {
+    m_cache.m_backBuffer = QImage();  // a minimised window has nothing to show
+    return;
+  }
+  PrepareBackBuffer(m_cache.m_backBuffer, g.width, g.height);
+  QImage& image = m_cache.m_backBuffer;
+  DrawUnderBody(image, g, in);
+  if (in.m_showWaveform != 0) {
+    DrawWaveform(image, g, in);
+  } else {
+    const ColorTable table =
+        in.m_colorTable != nullptr ? *in.m_colorTable : BuildColorTable(in.m_colorMap);
+    DrawSpectrogramBody(image, g, in, table);
+  }
+  DrawOverBody(image, g, in);
+}
+
+void DrawWaitingPicture(QPainter& window, const RenderInputs& in) {
+  const int width = in.m_clientWidth;
+  const int height = in.m_clientHeight;
+  FillBox(window, 0, 0, width, height, kWaitingGrey);
+  char text[48];
+  int count = 0;
+  switch (in.m_analysisState) {
+    case kStateTransform:
+      std::snprintf(text, sizeof text, " %3d%% completed.", in.m_analysisProgress);
+      count = 16;
+      break;
+    case kStatePitch:
+      std::snprintf(text, sizeof text, " Pitch detecting");
+      count = 16;
+      break;
+    case kStateFormant:
+      std::snprintf(text, sizeof text, " Formant detecting");
+      count = 18;
+      break;
+    default:
+      return;
+  }
+  window.save();
+  window.setFont(QFont());  // the window's default face, as before any label
+  DrawLabel(window, width / 2 - 70, height / 2 - 20, QString::fromLatin1(text), count, kYellow,
+            kWhite);
+  window.restore();
+}
+
+QImage RenderViewImage(const RenderInputs& in) {
+  if (in.m_clientWidth <= 0 || in.m_clientHeight <= 0) return QImage();
+  QImage image(in.m_clientWidth, in.m_clientHeight, QImage::Format_RGB32);
+  image.fill(kOpaqueBlack);
+  QPainter painter(&image);
+  SpectrogramRenderer renderer;
+  renderer.DrawView(painter, in);
+  return image;
+}
+
+}  // namespace velmio

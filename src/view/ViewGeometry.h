@@ -1,0 +1,48 @@
+#pragma once
+// The pixel geometry of one paint: where the keyboard, ruler and body lie and
+// which rows and frames of the result are visible.
+#include <algorithm>
+#include <cstdint>
+
+#include "view/RenderInputs.h"
+
+namespace velmio {
+
+constexpr int kKeyboardWidth = 40;  // keyboard strip, x = 0 ... 39
+constexpr int kRulerHeight = 16;    // time ruler, y = 0 ... 15
+constexpr int kRowsPerSemitone = 8;
+constexpr int kRowsPerOctave = 96;
+
+struct ViewGeometry {
+  int width = 0;   // W
+  int height = 0;  // H
+  int sx = 0;
+  int sy = 0;
+  int octaves = 0;
+  int rows = 0;            // R = 8 x (high - low)
+  int frames = 0;          // F
+  int drawnHeight = 0;     // D = min(H, R + 16)
+  int endFrame = 0;        // tEnd, exclusive
+  int hoverSemitone = -1;  // p, counted from the top of the picture; -1 = none
+};
+
+inline ViewGeometry ComputeViewGeometry(const RenderInputs& in) {
+  ViewGeometry g;
+  g.width = std::max(in.m_clientWidth, 0);
+  g.height = std::max(in.m_clientHeight, 0);
+  g.sx = in.m_scrollX;
+  g.sy = in.m_scrollY;
+  const int semitones = std::max(in.m_highNote - in.m_lowNote, 0);
+  g.octaves = semitones / 12;
+  g.rows = kRowsPerSemitone * semitones;
+  g.frames = in.m_spectrogram != nullptr ? std::max(in.m_spectrogram->m_frameCount, 0) : 0;
+  g.drawnHeight = std::min(g.height, g.rows + kRulerHeight);
+  g.endFrame = std::min(g.width - kKeyboardWidth + g.sx, g.frames);
+  if (in.m_hoverY >= kRulerHeight) {
+    const int position = in.m_hoverY + g.sy - kRulerHeight;
+    g.hoverSemitone = position >= 0 ? position / kRowsPerSemitone : -1;
+  }
+  return g;
+}
+
+}  // namespace velmio
