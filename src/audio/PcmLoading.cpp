@@ -103,9 +103,10 @@ bool Refuse(WaveData& data, const ReportFn& report, const char* message) {
 
 }  // namespace
 
-bool LoadPcm(WaveData& data, const ReportFn& report) {
+bool LoadPcm(WaveData& data, const ReportFn& report, const std::function<void()>& onAccepted) {
   WaveFormat& format = data.m_wave.format;
   if (!IsAccepted(format)) return Refuse(data, report, kAcceptMessage);
+  if (onAccepted) onAccepted();
   RepairByteRate(format);
   data.m_samples.Free();
   const int32_t sourceBits = format.wBitsPerSample;

@@ -2,6 +2,7 @@
 // The loaded recording: the open WAV file's format and its samples as
 // interleaved 16-bit PCM, whatever the file stored (16 or 24 bits).
 #include <cstdint>
+#include <functional>
 #include <utility>
 
 #include "audio/Report.h"
@@ -25,8 +26,10 @@ struct WaveData {
 // Checks the format of the file opened with m_wave.OpenRead, reads its samples
 // and converts 24-bit samples to 16 bits. On failure reports the reason,
 // closes the file, empties m_samples and sets dataSize to 0. On success the
-// file stays open. UI thread, while no analysis reads the data.
-bool LoadPcm(WaveData& data, const ReportFn& report);
+// file stays open. `onAccepted`, when given, runs once the format has been
+// accepted and before the samples are read (the window names the file then).
+// UI thread, while no analysis reads the data.
+bool LoadPcm(WaveData& data, const ReportFn& report, const std::function<void()>& onAccepted = {});
 
 // Mixes loaded stereo to mono in place, (left + right) / 2 truncated toward
 // zero, and halves the format to match. Does nothing unless the data is

@@ -1,0 +1,118 @@
+#pragma once
+// CTestView: the one owner of the open recording's state and the flows that
+// change it. A plain class driven by calls (commands, timers, mouse, scroll,
+// resize, paint) that reaches the user only through its Host. All members run
+// on the UI thread; the analysis job runs on its own thread and meets the view
+// only through the analysis state.
+#include <QPainter>
+#include <memory>
+#include <string>
+
+#include "audio/PcmLoading.h"
+#include "engine/AnalysisJob.h"
+#include "engine/AnalysisSettings.h"
+#include "engine/KernelBank.h"
+#include "engine/Spectrogram.h"
+#include "view/Host.h"
+#include "view/MidiOut.h"
+#include "view/SpectrogramRenderer.h"
+#include "view/ViewSeams.h"
+#include "view/ViewState.h"
+
+namespace velmio {
+
+class CTestView {
+ public:
+  // Start-up: defaults, the settings file, the colour table, the MIDI output,
+  // the kernel bank for 44.1 kHz. `midi` may be null (no synthesizer).
+  CTestView(Host& host, ProgramPaths paths, MidiOut* midi);
+  // Shutdown: stops a running analysis before its buffers go, writes the
+  // settings file, closes the recording and deletes the temporary WAV file.
+  ~CTestView();
+  CTestView(const CTestView&) = delete;
+  CTestView& operator=(const CTestView&) = delete;
+
+  // --- Opening and analysing ---
+  // File > Open: single-voice mode off, then the open flow.
+  bool OnFileOpen();
+  // Opens m_pendingPath, or asks for a file, loads it and starts the analysis.
+  // True when a job was started.
+  bool OpenAndAnalyse();
+  // Window timers: 2 progress and take-over, 3 legend repaint.
+  void OnTimer(int id);
+  void ShowVocalCutLabel(int mode);
+
+  // Busy rule of the command table.
+  int AnalysisState() const { return m_job.State(); }
+  bool IsAnalysisBusy() const { return velmio::IsAnalysisBusy(AnalysisState()); }
+  bool IsPlayingOrPaused() const { return m_playback.m_playState >= 1; }
+  bool IsDataBusy() const { return IsAnalysisBusy() || IsPlayingOrPaused(); }
+
+  // --- Display commands ---
+  void OnGainUp();
+  void OnGainDown();
+  void OnRangeUp();
+  void OnRangeDown();
+  void OnToggleHarmonics();
+  void OnToggleWaveform();
+  void OnTogglePitch();
+  void OnToggleGrid();
+  void UpdateLevelLabels();
+  // Time and bar read-outs; a negative position repeats the last one.
+  void UpdatePositionText(int32_t positionMs);
+
+  // --- Window events ---
+  void OnHScroll(int32_t position);
+  void OnVScroll(int32_t position);
+  void OnSize(int32_t width, int32_t height);
+  // True when the background needs no erasing (the paint covers it all).
+  bool OnEraseBackground() const { return m_spectrogram.m_frameCount != 0; }
+  void OnMouseMove(int32_t x, int32_t y);
+  void OnLButtonDblClk(int32_t x, int32_t y);
+  // The view's initial update: scroll sizes when due, legend, timer 3.
+  void OnInitialUpdate();
+
+  // --- Drawing ---
+  // Paints the client area (waiting picture, or the cached spectrogram and the cursor).
+  void DrawView(QPainter& window);
+  // The picture a paint would show now, cursor included (for saving as PNG).
+  QImage RenderToImage();
+  RenderInputs MakeRenderInputs() const;
+  // Whatever changed the picture calls this: re-render on the next paint.
+  void ForceRender();
+
+  // --- State, by concern ---
+  AnalysisSettings m_settings;
+  ProgramPaths m_paths;
+  std::string m_filePath;
+  std::string m_pendingPath;
+  WaveData m_waveData;
+  int32_t m_sampleRate = 44100;
+  int32_t m_hopSize = 256;
+  int32_t m_vocalCutApplied = 0;
+  double m_vocalCutSeconds = 0.0;
+  KernelBank m_kernelBank;
+  Spectrogram m_spectrogram;
+  AnalysisJob m_job;
+  DisplayState m_display;
+  PlaybackState m_playback;
+  PitchState m_pitch;
+  TempoSettings m_tempo;
+  ViewSeams m_seams;
+
+ private:
+  void ReportMessage(const std::string& text);
+  std::string ResolveSourcePath();
+  bool LoadRecording(const std::string& path);
+  void PrepareForAnalysis();
+  void StartAnalysisJob();
+  void TakeOverResult();
+  void BuildKernelBankForRecording();
+  void ApplyDisplayChange(bool levels);
+
+  Host& m_host;
+  MidiOut* m_midi;
+  SpectrogramRenderer m_renderer;
+};
+
+}  // namespace velmio

@@ -1,0 +1,28 @@
+#pragma once
+// Steps of the open flow that belong to tools added separately: the external
+// decoder, the vocal cut, the equalizer and the tempo dialog. An empty seam
+// means the tool is not there, and the flow goes on as without it.
+#include <functional>
+#include <string>
+
+#include "audio/PcmLoading.h"
+
+namespace velmio {
+
+struct ViewSeams {
+  // Converts `source` into the WAV file `target`; false after reporting why.
+  std::function<bool(const std::string& source, const std::string& target)> runDecoder;
+  // Applies vocal cut (1) or extract (2) to stereo PCM in place; returns the
+  // seconds it took.
+  std::function<double(WaveData& data, int mode)> applyVocalCut;
+  // The equalizer, if it exists, designs its filters for a new rate.
+  std::function<void(int sampleRate)> setEqualizerRate;
+  // The tempo dialog forgets its tempo (no bar grid until set again).
+  std::function<void()> clearTempo;
+  // Playback goes back to the start of the recording.
+  std::function<void()> rewind;
+  // Loop playback is switched off through its command.
+  std::function<void()> toggleLoop;
+};
+
+}  // namespace velmio
