@@ -66,6 +66,14 @@ void CTestView::UpdateLevelLabels() {
   m_host.SetControlText(kControlLevelHigh, labels.m_top);
 }
 
+void CTestView::SetColorMap(int colorMap) {
+  m_settings.m_colorMap = colorMap;
+  m_display.m_colorTable = BuildColorTable(colorMap);
+  DrawColorLegend(m_display.m_legend, m_host.LegendHeight(), &m_display.m_colorTable);
+  m_host.SetLegendImage(m_display.m_legend);
+  ApplyDisplayChange(false);
+}
+
 // The scroll bars carry full 32-bit positions, so content wider than 65535
 // pixels (about six minutes) is reachable everywhere.
 void CTestView::OnHScroll(int32_t position) {

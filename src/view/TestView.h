@@ -58,6 +58,8 @@ class CTestView {
   void OnTogglePitch();
   void OnToggleGrid();
   void UpdateLevelLabels();
+  // Grey scale (0) or colour (1): rebuilds the colour table and the legend.
+  void SetColorMap(int colorMap);
   // Time and bar read-outs; a negative position repeats the last one.
   void UpdatePositionText(int32_t positionMs);
 

@@ -1,15 +1,22 @@
 // velmio-cli: the program's flows without a window, for batch use and checks.
+#include <QGuiApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/cli/AnalyseCommand.h"
+#include "app/cli/RenderCommand.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: velmio-cli analyse INPUT.wav -o OUTPUT.vlx [--bins 1|2|4|8] [--window cq|trapezoid]\n"
-    "                  [--a4 HZ] [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n";
+    "usage: velmio-cli analyse INPUT.wav -o OUTPUT.vlx [ANALYSIS OPTIONS]\n"
+    "       velmio-cli render INPUT.wav -o OUTPUT.png [ANALYSIS OPTIONS] [--size WxH] [--scroll X,Y]\n"
+    "                  [--gain DB] [--range DB] [--color] [--grid octave|frequency] [--hover Y]\n"
+    "                  [--harmonics N] [--waveform]\n"
+    "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
+    "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n";
 
 }  // namespace
 
@@ -20,11 +27,17 @@ int main(int argc, char** argv) {
   }
   const std::string verb = argv[1];
   const std::vector<std::string> args(argv + 2, argv + argc);
-  if (verb == "analyse" || verb == "analyze") return velmio::cli::RunAnalyseCommand(args);
   if (verb == "--help" || verb == "-h" || verb == "help") {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  std::fprintf(stderr, "velmio-cli: unknown command %s\n%s", verb.c_str(), kUsage);
-  return 2;
+  if (verb != "analyse" && verb != "analyze" && verb != "render") {
+    std::fprintf(stderr, "velmio-cli: unknown command %s\n%s", verb.c_str(), kUsage);
+    return 2;
+  }
+  // The view draws with QtGui (fonts for the labels); no display is needed.
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  int qtArgc = 1;
+  QGuiApplication application(qtArgc, argv);
+  return verb == "render" ? velmio::cli::RunRenderCommand(args) : velmio::cli::RunAnalyseCommand(args);
 }

@@ -1,6 +1,7 @@
 #include "app/cli/CliOptions.h"
 
 #include <charconv>
+#include <functional>
 
 namespace velmio::cli {
 namespace {
@@ -11,7 +12,14 @@ bool ParseInt(const std::string& text, int& value) {
   return ec == std::errc() && ptr == end;
 }
 
-// Applies one "--name value" pair; returns an error text or "".
+// "AxB" (separator x or ,) into two integers.
+bool ParsePair(const std::string& text, char separator, int& first, int& second) {
+  const std::size_t at = text.find(separator);
+  return at != std::string::npos && ParseInt(text.substr(0, at), first) &&
+         ParseInt(text.substr(at + 1), second);
+}
+
+// Applies one "--name value" analysis option; returns an error text or "".
 std::string ApplyAnalysisOption(const std::string& name, const std::string& value,
                                 AnalysisSettings& s) {
   int number = 0;
@@ -24,8 +32,8 @@ std::string ApplyAnalysisOption(const std::string& name, const std::string& valu
     if (value != "cq" && value != "trapezoid") return "--window takes cq or trapezoid";
     s.m_windowMode = value == "cq" ? 0 : 1;
   } else if (name == "--a4") {
-    if (!ParseInt(value, number) || number < 100 || number > 1000) {
-      return "--a4 takes a whole number of Hz from 100 to 1000";
+    if (!ParseInt(value, number) || number < 220 || number > 880) {
+      return "--a4 takes a whole number of Hz from 220 to 880";
     }
     s.m_a4Frequency = number;
   } else if (name == "--low") {
@@ -42,6 +50,107 @@ std::string ApplyAnalysisOption(const std::string& name, const std::string& valu
   return "";
 }
 
+// What a verb does with an option of its own: not its option, done, or an error.
+enum class Handled { kNo, kYes, kError };
+using ValueReader = std::function<bool(std::string&)>;
+using VerbOption = std::function<Handled(const std::string& name, const ValueReader& next, std::string& error)>;
+
+bool ParseCommon(const std::vector<std::string>& args, AnalyseOptions& options, std::string& error,
+                 const VerbOption& verbOption) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.size() < 2 || arg[0] != '-') {
+      if (!options.input.empty()) {
+        error = "only one input file can be given";
+        return false;
+      }
+      options.input = arg;
+      continue;
+    }
+    const ValueReader next = [&](std::string& value) {
+      if (i + 1 >= args.size()) return false;
+      value = args[++i];
+      return true;
+    };
+    if (verbOption) {
+      const Handled handled = verbOption(arg, next, error);
+      if (handled == Handled::kError) return false;
+      if (handled == Handled::kYes) continue;
+    }
+    std::string value;
+    if (!next(value)) {
+      error = arg + " needs a value";
+      return false;
+    }
+    if (arg == "-o" || arg == "--output") {
+      options.output = value;
+      continue;
+    }
+    error = ApplyAnalysisOption(arg, value, options.settings);
+    if (!error.empty()) return false;
+  }
+  if (options.input.empty() || options.output.empty()) {
+    error = "an input file and -o OUTPUT are needed";
+    return false;
+  }
+  return true;
+}
+
+// Reads the value of `name` as an integer option into `target`.
+Handled ReadInt(const std::string& name, const ValueReader& next, std::string& error, int minimum,
+                std::optional<int>& target) {
+  std::string value;
+  int number = 0;
+  if (!next(value) || !ParseInt(value, number) || number < minimum) {
+    error = name + " takes a whole number of at least " + std::to_string(minimum);
+    return Handled::kError;
+  }
+  target = number;
+  return Handled::kYes;
+}
+
+Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std::string& error,
+                          RenderOptions& r) {
+  std::string value;
+  if (name == "--color") return r.color = true, Handled::kYes;
+  if (name == "--waveform") return r.waveform = true, Handled::kYes;
+  if (name == "--size") {
+    if (!next(value) || !ParsePair(value, 'x', r.size.width, r.size.height) || r.size.width < 1 ||
+        r.size.height < 1 || r.size.width > 16384 || r.size.height > 16384) {
+      error = "--size takes WIDTHxHEIGHT, each from 1 to 16384";
+      return Handled::kError;
+    }
+    return Handled::kYes;
+  }
+  if (name == "--scroll") {
+    if (!next(value) || !ParsePair(value, ',', r.scroll.x, r.scroll.y) || r.scroll.x < 0 || r.scroll.y < 0) {
+      error = "--scroll takes X,Y";
+      return Handled::kError;
+    }
+    return Handled::kYes;
+  }
+  if (name == "--grid") {
+    if (!next(value) || (value != "octave" && value != "frequency")) {
+      error = "--grid takes octave or frequency";
+      return Handled::kError;
+    }
+    r.frequencyGrid = value == "frequency";
+    return Handled::kYes;
+  }
+  if (name == "--gain") return ReadInt(name, next, error, -1000, r.gainDb);
+  if (name == "--range") return ReadInt(name, next, error, 1, r.rangeDb);
+  if (name == "--hover") return ReadInt(name, next, error, 0, r.hoverY);
+  if (name == "--harmonics") {
+    const Handled handled = ReadInt(name, next, error, 2, r.harmonics);
+    if (handled == Handled::kYes && *r.harmonics > 8) {
+      error = "--harmonics takes 2 to 8";
+      return Handled::kError;
+    }
+    return handled;
+  }
+  return Handled::kNo;
+}
+
 }  // namespace
 
 int ParseOctaveNote(const std::string& text) {
@@ -54,31 +163,18 @@ int ParseOctaveNote(const std::string& text) {
 std::optional<AnalyseOptions> ParseAnalyseOptions(const std::vector<std::string>& args,
                                                   std::string& error) {
   AnalyseOptions options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg.size() > 1 && arg[0] == '-') {
-      if (i + 1 >= args.size()) {
-        error = arg + " needs a value";
-        return std::nullopt;
-      }
-      const std::string& value = args[++i];
-      if (arg == "-o" || arg == "--output") {
-        options.output = value;
-        continue;
-      }
-      error = ApplyAnalysisOption(arg, value, options.settings);
-      if (!error.empty()) return std::nullopt;
-    } else if (options.input.empty()) {
-      options.input = arg;
-    } else {
-      error = "only one input file can be analysed";
-      return std::nullopt;
-    }
-  }
-  if (options.input.empty() || options.output.empty()) {
-    error = "an input file and -o OUTPUT are needed";
-    return std::nullopt;
-  }
+  if (!ParseCommon(args, options, error, {})) return std::nullopt;
+  return options;
+}
+
+std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
+                                                std::string& error) {
+  RenderOptions options;
+  const VerbOption renderOption = [&options](const std::string& name, const ValueReader& next,
+                                             std::string& message) {
+    return ApplyRenderOption(name, next, message, options);
+  };
+  if (!ParseCommon(args, options.analysis, error, renderOption)) return std::nullopt;
   return options;
 }
 

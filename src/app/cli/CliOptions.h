@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/AnalysisSettings.h"
+#include "view/Host.h"
 
 namespace velmio::cli {
 
@@ -18,6 +19,25 @@ struct AnalyseOptions {
 // [--low NOTE] [--high NOTE]". On a mistake returns nothing and sets `error`.
 std::optional<AnalyseOptions> ParseAnalyseOptions(const std::vector<std::string>& args,
                                                   std::string& error);
+
+struct RenderOptions {
+  AnalyseOptions analysis;
+  ClientSize size{800, 600};
+  ScrollPoint scroll{0, 0};
+  std::optional<int> gainDb;
+  std::optional<int> rangeDb;
+  bool color = false;
+  bool frequencyGrid = false;
+  std::optional<int> hoverY;
+  std::optional<int> harmonics;
+  bool waveform = false;
+};
+
+// Parses "INPUT -o OUTPUT.png" with the analysis options and [--size WxH]
+// [--scroll X,Y] [--gain DB] [--range DB] [--color] [--grid octave|frequency]
+// [--hover Y] [--harmonics N] [--waveform].
+std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
+                                                std::string& error);
 
 // "C0".."C10" to semitones above C0, or -1.
 int ParseOctaveNote(const std::string& text);

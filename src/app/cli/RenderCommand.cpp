@@ -1,0 +1,62 @@
+#include "app/cli/RenderCommand.h"
+
+#include <QImage>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "app/cli/CliOptions.h"
+#include "app/cli/ViewSession.h"
+
+namespace velmio::cli {
+namespace {
+
+// The display options go through the commands and members the window uses.
+void ApplyDisplayOptions(const RenderOptions& o, ViewSession& session) {
+  CTestView& view = session.View();
+  if (o.color) view.SetColorMap(1);
+  if (o.gainDb) view.m_settings.m_levelTopDb = *o.gainDb;
+  if (o.rangeDb) view.m_settings.m_levelRangeDb = *o.rangeDb;
+  if (o.gainDb || o.rangeDb) {
+    view.UpdateLevelLabels();
+    view.ForceRender();
+  }
+  if (o.frequencyGrid) view.OnToggleGrid();
+  if (o.waveform) view.OnToggleWaveform();
+  if (o.harmonics) {
+    view.m_settings.m_harmonicsCount = *o.harmonics;
+    if (!view.m_settings.m_showHarmonics) view.OnToggleHarmonics();
+  }
+  view.OnHScroll(o.scroll.x);
+  view.OnVScroll(o.scroll.y);
+  if (o.hoverY) {
+    // A mouse move counts only 50 ms after the previous accepted one (and
+    // after the program started).
+    while (session.Host().ClockMilliseconds() <= 50) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    view.OnMouseMove(0, *o.hoverY);
+  }
+}
+
+}  // namespace
+
+int RunRenderCommand(const std::vector<std::string>& args) {
+  std::string error;
+  const std::optional<RenderOptions> options = ParseRenderOptions(args, error);
+  if (!options) {
+    std::fprintf(stderr, "velmio-cli render: %s\n", error.c_str());
+    return 2;
+  }
+  ViewSession session(options->size);
+  CTestView& view = session.View();
+  view.m_settings = options->analysis.settings;
+  if (!session.OpenAndWait(options->analysis.input)) return 1;
+  ApplyDisplayOptions(*options, session);
+  const QImage image = view.RenderToImage();
+  if (image.isNull() || !image.save(QString::fromStdString(options->analysis.output), "PNG")) {
+    std::fprintf(stderr, "velmio-cli render: cannot write %s\n", options->analysis.output.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace velmio::cli

@@ -1,0 +1,28 @@
+#pragma once
+// One recording opened and analysed by the view, as the window would, for the
+// command-line verbs.
+#include <memory>
+#include <string>
+
+#include "app/cli/CliHost.h"
+#include "view/TestView.h"
+
+namespace velmio::cli {
+
+class ViewSession {
+ public:
+  explicit ViewSession(ClientSize client = {800, 600});
+
+  CliHost& Host() { return m_host; }
+  CTestView& View() { return *m_view; }
+
+  // Runs the open flow on `path` and drives the progress timer until the result
+  // is taken over. False when the file was refused (the reason is on stderr).
+  bool OpenAndWait(const std::string& path);
+
+ private:
+  CliHost m_host;
+  std::unique_ptr<CTestView> m_view;
+};
+
+}  // namespace velmio::cli
