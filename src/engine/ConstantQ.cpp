@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/ConstantQPlan.h"
 #include "engine/ConstantQRow.h"
 #include "engine/Decimator.h"
 
@@ -28,15 +29,6 @@ RowFunction RowFunctionFor(SimdLevel level) {
   return ComputeBinRunScalar;
 }
 
-// One analysed bin, ready for the workers.
-struct BinPlan {
-  int decimation;
-  int length;
-  std::size_t planarOffset;  // kernel real parts, then imaginary parts
-  int frameBegin;            // frames whose window fits the signal
-  int frameEnd;
-};
-
 // The decimated copies x2 ... x32 of the signal; index 0 is the input itself.
 struct DecimatedSignals {
   const float* byStage[kDecimationStages + 1] = {};
@@ -51,63 +43,13 @@ struct DecimatedSignals {
       byStage[s + 1] = copies[s].data();
     }
   }
-  const float* For(int decimation) const { return byStage[std::countr_zero(unsigned(decimation))]; }
+  const float* ForShift(int shift) const { return byStage[shift]; }
 };
 
-bool WindowFits(int64_t frame, int hop, int decimation, int length, int64_t decimatedLength) {
-  const int64_t first = WindowStart(frame, hop, decimation, length);
-  return first >= 0 && first + length - 1 < decimatedLength;
-}
-
-// The frames whose window lies inside the signal form one run, since the
-// window start never decreases with the frame. The run's ends come from the
-// division rules directly; the loops only confirm them against the exact test.
-void FindFittingFrames(BinPlan& plan, int hop, int paddedLength, int frameCount) {
-  const int64_t decimatedLength = paddedLength / plan.decimation;
-  const int64_t d = plan.decimation;
-  const int64_t half = plan.length / 2;
-  int64_t begin = std::clamp<int64_t>(((half - 1) * d + hop - 1) / hop, 0, frameCount);
-  while (begin > 0 && WindowStart(begin - 1, hop, plan.decimation, plan.length) >= 0) --begin;
-  while (begin < frameCount && WindowStart(begin, hop, plan.decimation, plan.length) < 0) ++begin;
-  const int64_t lastStart = decimatedLength - 1 - half;  // largest allowed t*hop/d
-  int64_t end = lastStart < 0 ? 0 : ((lastStart + 1) * d - 1) / hop + 1;
-  end = std::clamp<int64_t>(end, begin, frameCount);
-  while (end > begin && !WindowFits(end - 1, hop, plan.decimation, plan.length, decimatedLength)) --end;
-  while (end < frameCount && WindowFits(end, hop, plan.decimation, plan.length, decimatedLength)) ++end;
-  plan.frameBegin = static_cast<int>(begin);
-  plan.frameEnd = static_cast<int>(end);
-}
-
-// Splits each analysed kernel into 32-byte aligned real and imaginary rows.
-std::vector<BinPlan> PlanBins(const KernelBank& bank, int firstBin, int binCount, int paddedLength,
-                              int frameCount, AlignedBuffer<float>& planar) {
-  std::vector<BinPlan> plans(binCount);
-  std::size_t offset = 0;
-  for (int k = 0; k < binCount; ++k) {
-    const KernelInfo& info = bank.m_kernelInfo[firstBin + k];
-    plans[k] = BinPlan{info.decimation, info.length, offset, 0, 0};
-    offset += 2 * static_cast<std::size_t>((info.length + 7) & ~7);
-  }
-  planar.Reset(offset);
-  const int hop = bank.m_params.hopSize;
-  for (int k = 0; k < binCount; ++k) {
-    BinPlan& plan = plans[k];
-    const float* taps = bank.TapsOf(firstBin + k);
-    float* re = planar.data() + plan.planarOffset;
-    float* im = re + ((plan.length + 7) & ~7);
-    for (int j = 0; j < plan.length; ++j) {
-      re[j] = taps[2 * j];
-      im[j] = taps[2 * j + 1];
-    }
-    FindFittingFrames(plan, hop, paddedLength, frameCount);
-  }
-  return plans;
-}
-
 struct TransformJob {
-  const std::vector<BinPlan>* plans;
-  const AlignedBuffer<float>* planar;
+  const TransformPlan* plan;
   const DecimatedSignals* signals;
+  int paddedLength;
   int hop;
   int frameCount;
   float* power;
@@ -122,17 +64,18 @@ struct TransformJob {
   void RunTile(int tile) const {
     const int first = tile * kTileFrames;
     const int last = std::min(first + kTileFrames, frameCount);
-    for (std::size_t k = 0; k < plans->size(); ++k) {
-      const BinPlan& plan = (*plans)[k];
+    for (std::size_t k = 0; k < plan->bins.size(); ++k) {
+      const BinPlan& bin = plan->bins[k];
       float* row = power + k * static_cast<std::size_t>(frameCount);
-      const int begin = std::clamp(plan.frameBegin, first, last);
-      const int end = std::clamp(plan.frameEnd, begin, last);
+      const int begin = std::clamp(bin.frameBegin, first, last);
+      const int end = std::clamp(bin.frameEnd, begin, last);
       std::fill(row + first, row + begin, 0.0f);
       std::fill(row + end, row + last, 0.0f);
       if (begin == end) continue;
-      const float* re = planar->data() + plan.planarOffset;
-      rowFunction(BinRun{re, re + ((plan.length + 7) & ~7), plan.length, signals->For(plan.decimation), hop,
-                  plan.decimation, begin, end, row});
+      const float* signal = signals->ForShift(bin.decimationShift);
+      const bool aligned = reinterpret_cast<std::uintptr_t>(signal) % 32 == 0;
+      rowFunction(MakeBinRun(*plan, bin, signal, paddedLength >> bin.decimationShift, aligned, hop,
+                             begin, end, row));
     }
   }
 
@@ -165,15 +108,14 @@ void ComputeConstantQ(const float* signal, int paddedLength, int lowNote, int hi
   if (options.progress != nullptr) options.progress->store(0);
   const int binsPerSemitone = bank.m_params.binsPerSemitone;
   binCount = std::min(binCount, binsPerSemitone * (highNote - lowNote));
-  AlignedBuffer<float> planar;
-  const std::vector<BinPlan> plans =
-      PlanBins(bank, lowNote * binsPerSemitone, binCount, paddedLength, frameCount, planar);
+  TransformPlan plan;
+  PlanBins(bank, lowNote * binsPerSemitone, binCount, paddedLength, frameCount, plan);
   const DecimatedSignals signals(signal, paddedLength);
 
   TransformJob job;
-  job.plans = &plans;
-  job.planar = &planar;
+  job.plan = &plan;
   job.signals = &signals;
+  job.paddedLength = paddedLength;
   job.hop = bank.m_params.hopSize;
   job.frameCount = frameCount;
   job.power = power;

@@ -15,7 +15,7 @@ float HorizontalSum(__m128 v) {
 // Four frames share each load of the kernel.
 void ComputeFourFrames(const BinRun& run, int t, float* out) {
   const float* x[4];
-  for (int f = 0; f < 4; ++f) x[f] = run.signal + WindowStart(t + f, run.hop, run.decimation, run.length);
+  for (int f = 0; f < 4; ++f) x[f] = run.signal + WindowStart(t + f, run.hop, run.decimationShift, run.length);
   __m128 re[4] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
   __m128 im[4] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
   for (int j = 0; j < run.length; j += 4) {
@@ -35,7 +35,7 @@ void ComputeFourFrames(const BinRun& run, int t, float* out) {
 }
 
 void ComputeOneFrame(const BinRun& run, int t) {
-  const float* x = run.signal + WindowStart(t, run.hop, run.decimation, run.length);
+  const float* x = run.signal + WindowStart(t, run.hop, run.decimationShift, run.length);
   __m128 re = _mm_setzero_ps();
   __m128 im = _mm_setzero_ps();
   for (int j = 0; j < run.length; j += 4) {
