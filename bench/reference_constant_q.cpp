@@ -102,9 +102,17 @@ void AnalyseSignal(const AnalysisInput& input, Spectrogram& result) {
                               input.highNote, *input.bank, g.frameCount, g.binCount, power.data());
   result.m_levelDb.Reset(static_cast<std::size_t>(g.rowCount) * frames);
   result.m_frameEnergy.Reset(frames);
-  SumFrameEnergy(power.data(), g.binCount, g.frameCount, result.m_frameEnergy.data());
-  ConvertPowerToLevels(power.data(), g.binCount, g.frameCount, input.binsPerSemitone,
-                       result.m_levelDb.data(), 1);
+  SumFrameEnergy(power.data(), g.frameCount, g.binCount, g.frameCount, result.m_frameEnergy.data());
+  // Walk the power matrix from its first element to its last, writing each
+  // level to the bin's 8/N display rows.
+  const int rowsPerBin = 8 / input.binsPerSemitone;
+  for (int k = 0; k < g.binCount; ++k) {
+    float* first = BinRow(result.m_levelDb.data(), g.binCount, g.frameCount, input.binsPerSemitone, k);
+    for (std::size_t t = 0; t < frames; ++t) {
+      const float level = ApproxDecibel(power[k * frames + t]);
+      for (int copy = 0; copy < rowsPerBin; ++copy) first[copy * frames + t] = level;
+    }
+  }
 }
 
 }  // namespace velmio::reference

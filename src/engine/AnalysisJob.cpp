@@ -31,17 +31,23 @@ void AnalyseSignal(const AnalysisInput& input, Spectrogram& result,
   result.m_rowCount = g.rowCount;
 
   const std::size_t frames = static_cast<std::size_t>(g.frameCount);
-  AlignedBuffer<float> power(static_cast<std::size_t>(g.binCount) * frames);
-  ComputeConstantQ(result.m_monoSignal.data(), g.paddedLength, input.lowNote, input.highNote,
-                   *input.bank, g.frameCount, g.binCount, power.data(), options);
-
+  // Each bin's power goes straight into the first of its display rows, so no
+  // matrix besides the levels is needed; the rows are converted in place.
   result.m_levelDb.Reset(static_cast<std::size_t>(g.rowCount) * frames);
+  ConstantQOptions transform = options;
+  const int rowsPerBin = 8 / input.binsPerSemitone;
+  transform.powerRowStride = -static_cast<int64_t>(rowsPerBin) * g.frameCount;
+  float* lowestBinRow = BinRow(result.m_levelDb.data(), g.binCount, g.frameCount, input.binsPerSemitone, 0);
+  ComputeConstantQ(result.m_monoSignal.data(), g.paddedLength, input.lowNote, input.highNote,
+                   *input.bank, g.frameCount, g.binCount, lowestBinRow, transform);
+
   // Left untouched (and so not resident) until formant extraction writes it.
   result.m_formantMask.Reset(static_cast<std::size_t>(g.rowCount) * frames);
   result.m_frameEnergy.Reset(frames);
-  SumFrameEnergy(power.data(), g.binCount, g.frameCount, result.m_frameEnergy.data());
-  ConvertPowerToLevels(power.data(), g.binCount, g.frameCount, input.binsPerSemitone,
-                       result.m_levelDb.data(), options.workerCount);
+  SumFrameEnergy(lowestBinRow, transform.powerRowStride, g.binCount, g.frameCount,
+                 result.m_frameEnergy.data());
+  ConvertLevelsInPlace(result.m_levelDb.data(), g.binCount, g.frameCount, input.binsPerSemitone,
+                       options.workerCount);
 }
 
 AnalysisJob::~AnalysisJob() { Abandon(); }

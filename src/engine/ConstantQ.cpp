@@ -53,6 +53,7 @@ struct TransformJob {
   int hop;
   int frameCount;
   float* power;
+  int64_t rowStride;
   RowFunction rowFunction;
   std::atomic<int> nextTile{0};
   std::atomic<int> tilesDone{0};
@@ -66,7 +67,7 @@ struct TransformJob {
     const int last = std::min(first + kTileFrames, frameCount);
     for (std::size_t k = 0; k < plan->bins.size(); ++k) {
       const BinPlan& bin = plan->bins[k];
-      float* row = power + k * static_cast<std::size_t>(frameCount);
+      float* row = power + static_cast<int64_t>(k) * rowStride;
       const int begin = std::clamp(bin.frameBegin, first, last);
       const int end = std::clamp(bin.frameEnd, begin, last);
       std::fill(row + first, row + begin, 0.0f);
@@ -119,6 +120,7 @@ void ComputeConstantQ(const float* signal, int paddedLength, int lowNote, int hi
   job.hop = bank.m_params.hopSize;
   job.frameCount = frameCount;
   job.power = power;
+  job.rowStride = options.powerRowStride != 0 ? options.powerRowStride : frameCount;
   job.rowFunction = RowFunctionFor(options.simd);
   job.tileCount = (frameCount + kTileFrames - 1) / kTileFrames;
   job.options = &options;

@@ -22,12 +22,21 @@ inline float ApproxDecibel(float p) {
   return ln * toDecibel;
 }
 
-// energy[t] = sum over bins k (ascending, single precision) of power[k*F + t].
-void SumFrameEnergy(const float* power, int binCount, int frameCount, float* energy);
+// Where bin k's display rows start in the R x F level matrix: row
+// ((B-1-k)*8)/N, row 0 being the highest pitch.
+inline float* BinRow(float* levelDb, int binCount, int frameCount, int binsPerSemitone, int k) {
+  return levelDb + static_cast<int64_t>((binCount - 1 - k) * 8 / binsPerSemitone) * frameCount;
+}
 
-// Writes the dB value of power(k, t) to the 8/N display rows of bin k:
-// rows ((B-1-k)*8)/N onward, row 0 being the highest pitch. Any thread.
-void ConvertPowerToLevels(const float* power, int binCount, int frameCount, int binsPerSemitone,
-                          float* levelDb, int workerCount = 0);
+// energy[t] = sum over bins k (ascending, single precision) of the power of
+// bin k at frame t, row k being at firstRow + k * rowStride.
+void SumFrameEnergy(const float* firstRow, int64_t rowStride, int binCount, int frameCount,
+                    float* energy);
+
+// The level matrix holds each bin's linear power in the first of its 8/N
+// display rows (see BinRow). Converts that row to dB in place and copies it to
+// the bin's other rows. Any thread.
+void ConvertLevelsInPlace(float* levelDb, int binCount, int frameCount, int binsPerSemitone,
+                          int workerCount = 0);
 
 }  // namespace velmio

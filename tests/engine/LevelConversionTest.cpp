@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -69,8 +70,12 @@ TEST(LevelRows, EachBinFillsItsRowsHighestPitchOnTop) {
     for (int k = 0; k < bins; ++k) {
       for (int t = 0; t < frames; ++t) power[k * frames + t] = std::pow(10.0f, -(k + 1) - 0.01f * t);
     }
+    // The transform leaves each bin's power in the first of its rows.
     std::vector<float> levels(rows * frames, 1234.0f);
-    ConvertPowerToLevels(power.data(), bins, frames, n, levels.data(), 2);
+    for (int k = 0; k < bins; ++k) {
+      std::copy_n(&power[k * frames], frames, BinRow(levels.data(), bins, frames, n, k));
+    }
+    ConvertLevelsInPlace(levels.data(), bins, frames, n, 2);
     for (int r = 0; r < rows; ++r) {
       const int k = bins - 1 - r * n / 8;  // the bin whose rows include r
       for (int t = 0; t < frames; ++t) {
@@ -81,16 +86,19 @@ TEST(LevelRows, EachBinFillsItsRowsHighestPitchOnTop) {
   }
 }
 
-TEST(FrameEnergy, SumsAllBinsOfEachFrame) {
+TEST(FrameEnergy, SumsAllBinsOfEachFrameWhateverTheRowStride) {
   const int bins = 5, frames = 4;
   std::vector<float> power(bins * frames);
-  for (int i = 0; i < bins * frames; ++i) power[i] = 0.5f * i;
-  std::vector<float> energy(frames, 7.0f);
-  SumFrameEnergy(power.data(), bins, frames, energy.data());
-  for (int t = 0; t < frames; ++t) {
-    float sum = 0.0f;
-    for (int k = 0; k < bins; ++k) sum += power[k * frames + t];
-    EXPECT_EQ(energy[t], sum);
+  for (int i = 0; i < bins * frames; ++i) power[i] = 0.5f * i + 0.25f;
+  for (int64_t stride : {int64_t{frames}, int64_t{-frames}}) {
+    const float* first = stride > 0 ? power.data() : power.data() + (bins - 1) * frames;
+    std::vector<float> energy(frames, 7.0f);
+    SumFrameEnergy(first, stride, bins, frames, energy.data());
+    for (int t = 0; t < frames; ++t) {
+      float sum = 0.0f;
+      for (int k = 0; k < bins; ++k) sum += first[k * stride + t];
+      EXPECT_EQ(energy[t], sum);
+    }
   }
 }
 
