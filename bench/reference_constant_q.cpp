@@ -88,14 +88,7 @@ void ComputeConstantQ(const float* signal, int paddedLength, int lowNote, int hi
 }
 
 void AnalyseSignal(const AnalysisInput& input, Spectrogram& result) {
-  const FrameGeometry g =
-      ComputeFrameGeometry(input.dataSize, input.bitsPerSample, input.channels, input.hopSize,
-                           input.lowNote, input.highNote, input.binsPerSemitone);
-  result.m_paddedLength = g.paddedLength;
-  result.m_monoSignal.Reset(static_cast<std::size_t>(g.paddedLength));
-  MixToMonoSignal(input.samples, input.channels, g.sampleFrames, result.m_monoSignal.data());
-  result.m_frameCount = g.frameCount;
-  result.m_rowCount = g.rowCount;
+  const FrameGeometry g = PrepareMonoSignal(input, result);
   const std::size_t frames = static_cast<std::size_t>(g.frameCount);
   std::vector<float> power(static_cast<std::size_t>(g.binCount) * frames);
   reference::ComputeConstantQ(result.m_monoSignal.data(), g.paddedLength, input.lowNote,

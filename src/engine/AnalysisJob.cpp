@@ -19,8 +19,7 @@ void MixToMonoSignal(const int16_t* samples, int channels, int sampleFrames, flo
   // The rest of the padded signal is already zero (fresh buffer).
 }
 
-void AnalyseSignal(const AnalysisInput& input, Spectrogram& result,
-                   const ConstantQOptions& options) {
+FrameGeometry PrepareMonoSignal(const AnalysisInput& input, Spectrogram& result) {
   const FrameGeometry g =
       ComputeFrameGeometry(input.dataSize, input.bitsPerSample, input.channels, input.hopSize,
                            input.lowNote, input.highNote, input.binsPerSemitone);
@@ -29,6 +28,12 @@ void AnalyseSignal(const AnalysisInput& input, Spectrogram& result,
   MixToMonoSignal(input.samples, input.channels, g.sampleFrames, result.m_monoSignal.data());
   result.m_frameCount = g.frameCount;
   result.m_rowCount = g.rowCount;
+  return g;
+}
+
+void AnalyseSignal(const AnalysisInput& input, Spectrogram& result,
+                   const ConstantQOptions& options) {
+  const FrameGeometry g = PrepareMonoSignal(input, result);
 
   const std::size_t frames = static_cast<std::size_t>(g.frameCount);
   // Each bin's power goes straight into the first of its display rows, so no

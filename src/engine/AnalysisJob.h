@@ -56,6 +56,10 @@ struct AnalysisStages {
 // truncated toward zero. Samples frames..padded-1 are 0.
 void MixToMonoSignal(const int16_t* samples, int channels, int sampleFrames, float* mono);
 
+// Geometry, mono mix-down and the result's frame and row counts: the steps
+// before the transform. Any thread.
+FrameGeometry PrepareMonoSignal(const AnalysisInput& input, Spectrogram& result);
+
 // The synchronous analysis: mix-down, geometry, transform, frame energy and
 // levels into `result` (its previous arrays are replaced). Any thread.
 void AnalyseSignal(const AnalysisInput& input, Spectrogram& result,
