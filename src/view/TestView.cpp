@@ -7,24 +7,16 @@
 #include "view/ColorTable.h"
 
 namespace velmio {
-namespace {
-
-const std::vector<uint8_t> kGeneralMidiOn = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
-constexpr uint8_t kProgramChange = 0xC0;
-
-}  // namespace
 
 CTestView::CTestView(Host& host, ProgramPaths paths, MidiOut* midi)
     : m_paths(std::move(paths)),
       m_waveData([this](const std::string& text) { ReportMessage(text); }),
+      m_midiOutput(midi),
       m_host(host),
       m_midi(midi) {
   ReadSettingsFile(m_paths.iniPath, m_settings);
   m_display.m_colorTable = BuildColorTable(m_settings.m_colorMap);
-  if (m_midi != nullptr) {
-    m_midi->SendLong(kGeneralMidiOn);
-    m_midi->SendShort(kProgramChange, static_cast<uint8_t>(m_settings.m_midiProgram & 0x7F), 0);
-  }
+  m_midiOutput.SendStartup(m_settings.m_midiProgram);
   BuildKernelBank(KernelParams{m_settings.m_binsPerSemitone, m_settings.m_windowMode,
                                m_settings.m_a4Frequency, m_sampleRate, m_hopSize},
                   m_kernelBank);
@@ -33,10 +25,8 @@ CTestView::CTestView(Host& host, ProgramPaths paths, MidiOut* midi)
 CTestView::~CTestView() {
   // The job reads the PCM, the bank and the result: it must be gone first.
   m_job.Abandon();
-  if (m_midi != nullptr) {
-    m_midi->Reset();
-    m_midi->Close();
-  }
+  // A click's note thread still sending would outlive the output otherwise.
+  m_midiOutput.Shutdown();
   WriteSettingsFile(m_paths.iniPath, m_settings, {});
   m_waveData.m_wave.Close();
   std::error_code ignored;

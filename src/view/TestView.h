@@ -14,6 +14,7 @@
 #include "engine/KernelBank.h"
 #include "engine/Spectrogram.h"
 #include "view/Host.h"
+#include "view/MidiNoteOutput.h"
 #include "view/MidiOut.h"
 #include "view/SpectrogramRenderer.h"
 #include "view/ViewSeams.h"
@@ -47,6 +48,9 @@ class CTestView {
   bool IsAnalysisBusy() const { return velmio::IsAnalysisBusy(AnalysisState()); }
   bool IsPlayingOrPaused() const { return m_playback.m_playState >= 1; }
   bool IsDataBusy() const { return IsAnalysisBusy() || IsPlayingOrPaused(); }
+  // Frames of the result, for the window events: 0 while a job is writing
+  // the result (reading its frame count then would race with the job).
+  int32_t ShownFrameCount() const { return IsAnalysisBusy() ? 0 : m_spectrogram.m_frameCount; }
 
   // --- Display commands ---
   void OnGainUp();
@@ -68,9 +72,15 @@ class CTestView {
   void OnVScroll(int32_t position);
   void OnSize(int32_t width, int32_t height);
   // True when the background needs no erasing (the paint covers it all).
-  bool OnEraseBackground() const { return m_spectrogram.m_frameCount != 0; }
+  bool OnEraseBackground() const { return ShownFrameCount() != 0; }
   void OnMouseMove(int32_t x, int32_t y);
   void OnLButtonDblClk(int32_t x, int32_t y);
+  // Left click: sounds the pitch row under y for half a second, unless a note
+  // still sounds. UI thread.
+  void OnLButtonDown(int32_t x, int32_t y);
+  // The settings' instrument, 1-based as the user enters it: a program change
+  // goes out only when the program changes. Kept to programs 0 ... 127.
+  void SetMidiInstrument(int32_t number);
   // The view's initial update: scroll sizes when due, legend, timer 3.
   void OnInitialUpdate();
 
@@ -101,6 +111,7 @@ class CTestView {
   PitchState m_pitch;
   TempoSettings m_tempo;
   ViewSeams m_seams;
+  MidiNoteOutput m_midiOutput;
 
  private:
   void ReportMessage(const std::string& text);
