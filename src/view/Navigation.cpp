@@ -87,7 +87,7 @@ void CTestView::OnVScroll(int32_t position) {
 }
 
 void CTestView::OnSize(int32_t width, int32_t /*height*/) {
-  if (width > 0 && m_spectrogram.m_frameCount > 0) {
+  if (width > 0 && ShownFrameCount() > 0) {
     ScrollSizes sizes = m_host.GetScrollSizes();
     sizes.pageX = width > kKeyboardWidth ? width - kKeyboardWidth : 1;
     sizes.lineX = 1;
@@ -98,7 +98,7 @@ void CTestView::OnSize(int32_t width, int32_t /*height*/) {
 
 void CTestView::OnMouseMove(int32_t /*x*/, int32_t y) {
   const int64_t now = m_host.ClockMilliseconds();
-  if (m_spectrogram.m_frameCount > 0 && y != m_display.m_hoverY &&
+  if (ShownFrameCount() > 0 && y != m_display.m_hoverY &&
       now - m_display.m_lastHoverClock > kHoverIntervalMs) {
     m_display.m_hoverY = y;
     m_display.m_lastHoverClock = now;

@@ -68,7 +68,10 @@ bool CTestView::LoadRecording(const std::string& path) {
   m_job.Abandon();  // nothing runs here (the command is disabled while busy); be certain
   m_job.m_analysisState.store(kAnalysisIdle);
   m_waveData.m_wave.Close();
-  if (m_waveData.m_wave.OpenRead(path) != 0) return false;
+  if (m_waveData.m_wave.OpenRead(path) != 0) {
+    m_waveData.m_wave.Close();  // a file refused after opening would stay open
+    return false;
+  }
   const std::string title = std::filesystem::path(m_filePath).filename().string();
   return LoadPcm(m_waveData, [this](const std::string& text) { ReportMessage(text); },
                  [this, &title] { m_host.SetWindowTitle(title); });
@@ -77,10 +80,10 @@ bool CTestView::LoadRecording(const std::string& path) {
 void CTestView::PrepareForAnalysis() {
   WaveFormat& format = m_waveData.m_wave.format;
   m_vocalCutSeconds = 0.0;
-  m_vocalCutApplied = format.nChannels == 2 && m_settings.m_vocalCutMode > 0 ? m_settings.m_vocalCutMode : 0;
-  if (m_vocalCutApplied > 0 && m_seams.applyVocalCut) {
-    m_vocalCutSeconds = m_seams.applyVocalCut(m_waveData, m_vocalCutApplied);
-  }
+  // Without the vocal-cut tool nothing is applied, and the label must not say otherwise.
+  const bool cut = format.nChannels == 2 && m_settings.m_vocalCutMode > 0 && m_seams.applyVocalCut;
+  m_vocalCutApplied = cut ? m_settings.m_vocalCutMode : 0;
+  if (cut) m_vocalCutSeconds = m_seams.applyVocalCut(m_waveData, m_vocalCutApplied);
   ShowVocalCutLabel(m_vocalCutApplied);
   if (m_pitch.m_pitchEnabled) {
     if (format.nChannels == 2) MixPcmToMono(m_waveData);

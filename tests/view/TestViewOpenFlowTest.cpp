@@ -1,0 +1,394 @@
+// The open-and-analyse flow through a recording host: what the window is told
+// on success, on each failure, and while the job runs.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "ViewFlowSupport.h"
+
+namespace velmio::test {
+namespace {
+
+constexpr char kWaveFilter[] = "音声ファイル(*.wav)|*.wav||";
+constexpr char kDecoderFilter[] =
+    "音声ファイル(*.wav;*.mp3;*.mp4;*.aac;*.flv)|*.wav;*.mp3;*.mp4;*.aac;*.flv|"
+    "すべてのファイル(*.*)|*.*|";
+constexpr char kDecoderPath[] = "/opt/decoder/EcoDecoTooL.exe";
+
+bool StartedTimer(const RecordingHost& host, int id, int milliseconds) {
+  for (const RecordingHost::TimerCall& call : host.timerCalls) {
+    if (call.start && call.id == id && call.milliseconds == milliseconds) return true;
+  }
+  return false;
+}
+
+using OpenFlowTest = ViewFlowTest;
+
+TEST_F(OpenFlowTest, ChosenFileIsAnalysedAndTakenOver) {
+  fs::create_directories(dir / "takes");
+  const std::string path = dir.Write("takes/take 1.wav", ToneWav(2, 48000, 24, 1.0));
+
+  ASSERT_TRUE(OpenChosen(path));
+
+  ASSERT_EQ(host.dialogs.size(), 1u);
+  EXPECT_FALSE(host.dialogs[0].save);
+  EXPECT_EQ(host.dialogs[0].filter, kWaveFilter);
+  EXPECT_EQ(host.dialogs[0].defaultExtension, "wav");
+  EXPECT_EQ(view->m_filePath, path);
+  EXPECT_EQ(host.notices, std::vector<std::string>{"File reading."});
+  ASSERT_FALSE(host.invalidations.empty());
+  EXPECT_TRUE(host.invalidations.front());
+  EXPECT_EQ(host.titles, std::vector<std::string>{"take 1.wav"});
+  EXPECT_TRUE(host.messages.empty());
+  // The job runs: the data commands are closed until the take-over.
+  EXPECT_TRUE(view->IsAnalysisBusy());
+  EXPECT_TRUE(view->IsDataBusy());
+  EXPECT_TRUE(StartedTimer(host, kTimerProgress, 100));
+  EXPECT_TRUE(host.TimerRunning(kTimerProgress));
+  ASSERT_FALSE(host.scrollRequests.empty());
+  EXPECT_EQ(host.scrollRequests.back().x, 0);
+  EXPECT_EQ(host.scrollRequests.back().y, 0);
+  // Read-outs of the new file, before any analysis result exists.
+  EXPECT_EQ(host.LastStatus(kStatusPanePosition), "  0:00.0 / 0:01.0");
+  EXPECT_EQ(host.LastControl(kControlTime), "時間  0:00.0 / 0:01.0");
+  EXPECT_EQ(host.LastControl(kControlBar), "");
+  EXPECT_EQ(host.LastControl(kControlLevelLow), "-44dB");
+  EXPECT_EQ(host.LastControl(kControlLevelHigh), "-24dB");
+  EXPECT_EQ(host.LastControl(kControlVocalMode), "");
+  // 24-bit stereo became 16-bit stereo at 48 kHz: hop 278, 172 whole frames.
+  EXPECT_EQ(view->m_sampleRate, 48000);
+  EXPECT_EQ(view->m_hopSize, 278);
+  EXPECT_EQ(view->m_waveData.m_wave.dataSize, 48000 * 4);
+  EXPECT_EQ(view->m_playback.m_loopStartFrame, 0);
+  EXPECT_EQ(view->m_playback.m_loopEndFrame, 172);
+
+  RunToTakeOver();
+
+  const std::vector<std::string>& pane0 = host.statusTexts[kStatusPaneMessage];
+  ASSERT_FALSE(pane0.empty());
+  const std::regex progress(R"(^ (  \d| \d\d|100)% completed\.$)");
+  for (std::size_t i = 0; i + 1 < pane0.size(); ++i) {
+    EXPECT_TRUE(std::regex_match(pane0[i], progress)) << "'" << pane0[i] << "'";
+  }
+  EXPECT_TRUE(std::regex_match(pane0.back(),
+                               std::regex(R"(^処理時間  \d+\.\d 秒  \(2ch 24bit 48000Hz\)$)")))
+      << pane0.back();
+
+  EXPECT_EQ(view->AnalysisState(), kAnalysisTakenOver);
+  EXPECT_FALSE(view->IsAnalysisBusy());
+  EXPECT_FALSE(view->IsDataBusy());
+  EXPECT_EQ(view->m_playback.m_playState, 0);
+  EXPECT_EQ(view->m_display.m_cursorFrame, 0);
+  EXPECT_FALSE(host.TimerRunning(kTimerProgress));
+  EXPECT_TRUE(host.TimerRunning(kTimerLegend));
+  EXPECT_FALSE(host.legends.empty());
+  EXPECT_EQ(host.LastControl(kControlLevelLow), "-44dB");
+  EXPECT_EQ(host.LastControl(kControlLevelHigh), "-24dB");
+
+  const int32_t frames = view->m_spectrogram.m_frameCount;
+  EXPECT_GT(frames, 0);
+  const ScrollSizes sizes = host.GetScrollSizes();
+  EXPECT_EQ(sizes.contentWidth, frames + 40);
+  EXPECT_EQ(sizes.contentHeight, 8 * (120 - 12) + 16);
+  EXPECT_EQ(sizes.pageX, 800 - 40);
+  EXPECT_EQ(sizes.lineX, 1);
+  EXPECT_EQ(sizes.pageY, 88);
+  EXPECT_EQ(sizes.lineY, 8);
+
+  const WaveFormat& play = view->m_playback.m_playFormat;
+  EXPECT_EQ(play.wFormatTag, 1);
+  EXPECT_EQ(play.nChannels, 2);
+  EXPECT_EQ(play.nSamplesPerSec, 48000u);
+  EXPECT_EQ(play.wBitsPerSample, 16);
+  EXPECT_EQ(play.nBlockAlign, 4);
+  EXPECT_EQ(play.nAvgBytesPerSec, 192000u);
+}
+
+TEST_F(OpenFlowTest, PendingPathIsOpenedWithoutAskingAndCleared) {
+  const std::string path = WriteTone("dropped.WAV", 1, 44100, 16, 0.3);
+  view->m_pendingPath = path;
+
+  ASSERT_TRUE(view->OpenAndAnalyse());
+
+  EXPECT_TRUE(host.dialogs.empty());
+  EXPECT_EQ(view->m_filePath, path);
+  EXPECT_EQ(view->m_pendingPath, "");
+  EXPECT_EQ(host.titles, std::vector<std::string>{"dropped.WAV"});
+  RunToTakeOver();
+  EXPECT_TRUE(std::regex_match(host.LastStatus(kStatusPaneMessage).value_or(""),
+                               std::regex(R"(^処理時間  \d+\.\d 秒  \(1ch 16bit 44100Hz\)$)")));
+}
+
+// With single-voice mode on, stereo is mixed down before the analysis; the
+// completion line tells the channels analysed but the bits of the file.
+TEST_F(OpenFlowTest, PitchModeMixesDownAndReportsOneChannel) {
+  const std::string path = WriteTone("voice.wav", 2, 48000, 24, 0.5);
+  view->m_pitch.m_pitchEnabled = 1;
+
+  OpenAndFinish(path);
+
+  EXPECT_EQ(view->m_waveData.m_wave.format.nChannels, 1);
+  EXPECT_EQ(view->m_waveData.m_wave.dataSize, 24000 * 2);
+  EXPECT_EQ(view->m_pitch.m_convertedSamples.size() * 2, 24000u * 2);
+  EXPECT_EQ(view->m_pitch.m_olaBuffer.size(), 24000u * 2);
+  EXPECT_TRUE(std::regex_match(host.LastStatus(kStatusPaneMessage).value_or(""),
+                               std::regex(R"(^処理時間  \d+\.\d 秒  \(1ch 24bit 48000Hz\)$)")));
+}
+
+TEST_F(OpenFlowTest, FileOpenCommandLeavesSingleVoiceMode) {
+  view->m_pitch.m_pitchEnabled = 1;
+  view->m_pitch.m_showPitch = 1;
+  OpenAndFinish(WriteTone("a.wav", 2, 44100, 16, 0.3));
+  host.openAnswers.push_back(WriteTone("b.wav", 2, 44100, 16, 0.3));
+
+  ASSERT_TRUE(view->OnFileOpen());
+
+  EXPECT_EQ(view->m_pitch.m_pitchEnabled, 0);
+  EXPECT_EQ(view->m_pitch.m_showPitch, 0);
+  RunToTakeOver();
+  EXPECT_EQ(view->m_waveData.m_wave.format.nChannels, 2);
+}
+
+TEST_F(OpenFlowTest, CancelChangesNothing) {
+  const std::string path = WriteTone("kept.wav", 1, 44100, 16, 0.3);
+  OpenAndFinish(path);
+  const std::size_t invalidations = host.invalidations.size();
+  host.openAnswers.push_back(std::nullopt);
+
+  EXPECT_FALSE(view->OpenAndAnalyse());
+
+  EXPECT_EQ(host.dialogs.size(), 2u);
+  EXPECT_EQ(view->m_filePath, path);
+  EXPECT_EQ(view->AnalysisState(), kAnalysisTakenOver);
+  EXPECT_EQ(host.notices.size(), 1u);
+  EXPECT_EQ(host.titles.size(), 1u);
+  EXPECT_EQ(host.invalidations.size(), invalidations);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_TRUE(view->m_waveData.m_wave.IsOpen());
+}
+
+struct FailureCase {
+  const char* name;
+  const char* file;
+  std::string bytes;  // empty: the file does not exist
+  const char* message;
+  bool titled;  // the format was accepted before the read failed
+};
+
+// Test names and messages show the case's name, not its bytes.
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class OpenFailureTest : public ViewFlowTest, public testing::WithParamInterface<FailureCase> {};
+
+// Each failure follows a finished analysis: the old picture is no longer
+// drawn, the old file is closed, and no job or timer starts.
+TEST_P(OpenFailureTest, ReportsAndLeavesNothingToDraw) {
+  const FailureCase& c = GetParam();
+  OpenAndFinish(WriteTone("before.wav", 1, 44100, 16, 0.3));
+  const std::string path = c.bytes.empty() ? dir / c.file : dir.Write(c.file, c.bytes);
+  host.messages.clear();
+  host.titles.clear();
+  host.notices.clear();
+  host.timerCalls.clear();
+
+  EXPECT_FALSE(OpenChosen(path));
+
+  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{c.message});
+  EXPECT_EQ(host.messages[0].buttons, MessageButtons::kOk);
+  EXPECT_EQ(host.notices, std::vector<std::string>{"File reading."});
+  EXPECT_EQ(host.titles, c.titled ? std::vector<std::string>{c.file} : std::vector<std::string>{});
+  EXPECT_EQ(view->m_filePath, path);
+  EXPECT_EQ(view->AnalysisState(), kAnalysisIdle);
+  EXPECT_FALSE(view->IsDataBusy());
+  EXPECT_FALSE(view->m_waveData.m_wave.IsOpen());
+  EXPECT_EQ(view->m_waveData.m_wave.dataSize, 0);
+  EXPECT_TRUE(host.timerCalls.empty());
+  // Timer 2 has nothing left to report or take over.
+  view->OnTimer(kTimerProgress);
+  EXPECT_EQ(view->AnalysisState(), kAnalysisIdle);
+}
+
+std::string Truncated() {
+  const std::string data = ToneSamples(1, 44100, 16, 0.1);
+  return Riff(Chunk("fmt ", FmtBody(Pcm(1, 44100, 16))) +
+              RawChunk("data", static_cast<uint32_t>(data.size() + 1000), data));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OpenFailureTest,
+    testing::Values(
+        FailureCase{"Missing", "gone.wav", "", "mmioOpen(MMIO_READ) failed.", false},
+        FailureCase{"Mp3WithoutDecoder", "song.mp3",
+                    std::string("ID3\x03\0\0\0\0\0\x21", 10) + std::string(400, '\x55'),
+                    "mmioDescend(WAVE) failed.", false},
+        FailureCase{"EightBit", "eight.wav", WavImage(Pcm(1, 44100, 8), std::string(4410, '\x80')),
+                    "16/24bit, 22.05kHz以上のwavファイルのみ有効です。", false},
+        FailureCase{"SixteenKilohertz", "low.wav", ToneWav(1, 16000, 16, 0.2),
+                    "16/24bit, 22.05kHz以上のwavファイルのみ有効です。", false},
+        FailureCase{"ThreeChannels", "three.wav",
+                    WavImage(Pcm(3, 44100, 16), std::string(600, '\0')),
+                    "16/24bit, 22.05kHz以上のwavファイルのみ有効です。", false},
+        FailureCase{"TruncatedData", "short.wav", Truncated(), "File read error.", true}),
+    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+// Upper-cased extensions decide: every spelling of .wav is read directly, and
+// only other files go through the configured decoder.
+TEST_F(OpenFlowTest, DecoderRunsOnlyForOtherExtensions) {
+  view->m_settings.m_decoderPath = kDecoderPath;
+  std::vector<std::pair<std::string, std::string>> decoded;
+  view->m_seams.runDecoder = [&](const std::string& source, const std::string& target) {
+    decoded.emplace_back(source, target);
+    dir.Write("temp.wav", ToneWav(1, 22050, 16, 0.3));
+    return true;
+  };
+
+  for (const char* name : {"a.wav", "a.Wav", "a.WAV"}) {
+    OpenAndFinish(WriteTone(name, 1, 44100, 16, 0.2));
+    EXPECT_EQ(host.titles.back(), name);
+  }
+  EXPECT_TRUE(decoded.empty());
+  for (const RecordingHost::FileDialog& d : host.dialogs) EXPECT_EQ(d.filter, kDecoderFilter);
+
+  const std::string song = dir.Write("song.mp3", "not really an mp3");
+  OpenAndFinish(song);
+  ASSERT_EQ(decoded.size(), 1u);
+  EXPECT_EQ(decoded[0].first, song);
+  EXPECT_EQ(decoded[0].second, dir / "temp.wav");
+  EXPECT_EQ(view->m_filePath, song);
+  EXPECT_EQ(host.titles.back(), "song.mp3");
+  EXPECT_EQ(view->m_sampleRate, 22050);
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(OpenFlowTest, FailedDecodingKeepsThePreviousAnalysis) {
+  OpenAndFinish(WriteTone("a.wav", 1, 44100, 16, 0.2));
+  view->m_settings.m_decoderPath = kDecoderPath;
+  view->m_seams.runDecoder = [](const std::string&, const std::string&) { return false; };
+  const std::size_t titles = host.titles.size();
+
+  EXPECT_FALSE(OpenChosen(dir.Write("song.m4a", "data")));
+
+  EXPECT_EQ(host.notices.size(), 2u);
+  EXPECT_EQ(host.titles.size(), titles);
+  EXPECT_EQ(view->AnalysisState(), kAnalysisTakenOver);
+  EXPECT_TRUE(view->m_waveData.m_wave.IsOpen());
+}
+
+struct VocalCutCase {
+  const char* name;
+  int mode;
+  uint16_t channels;
+  bool tool;  // the vocal-cut tool is there
+  const char* label;
+  int applied;
+};
+
+void PrintTo(const VocalCutCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class VocalCutLabelTest : public ViewFlowTest, public testing::WithParamInterface<VocalCutCase> {};
+
+// The label and the applied mode say what was done to the PCM, nothing else.
+TEST_P(VocalCutLabelTest, LabelTellsWhatWasApplied) {
+  const VocalCutCase& c = GetParam();
+  view->m_settings.m_vocalCutMode = c.mode;
+  std::vector<int> calls;
+  if (c.tool) {
+    view->m_seams.applyVocalCut = [&](WaveData&, int mode) {
+      calls.push_back(mode);
+      return 100.0;
+    };
+  }
+
+  OpenAndFinish(WriteTone("v.wav", c.channels, 44100, 16, 0.3));
+
+  EXPECT_EQ(host.LastControl(kControlVocalMode), c.label);
+  EXPECT_EQ(view->m_vocalCutApplied, c.applied);
+  EXPECT_EQ(calls, c.applied > 0 ? std::vector<int>{c.mode} : std::vector<int>{});
+  // The time spent on the cut counts into the completion line.
+  double seconds = 0;
+  ASSERT_EQ(std::sscanf(host.LastStatus(kStatusPaneMessage)->c_str(), "処理時間  %lf", &seconds),
+            1);
+  EXPECT_EQ(seconds >= 100.0, c.applied > 0) << seconds;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, VocalCutLabelTest,
+                         testing::Values(VocalCutCase{"Off", 0, 2, true, "", 0},
+                                         VocalCutCase{"Cut", 1, 2, true, "ボーカルカット", 1},
+                                         VocalCutCase{"Extract", 2, 2, true, "ボーカル抽出　", 2},
+                                         VocalCutCase{"MonoIsLeftAlone", 1, 1, true, "", 0},
+                                         VocalCutCase{"WithoutTheTool", 1, 2, false, "", 0}),
+                         [](const testing::TestParamInfo<VocalCutCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST_F(OpenFlowTest, VocalCutLabelTexts) {
+  const std::vector<std::pair<int, std::string>> cases = {
+      {0, ""}, {1, "ボーカルカット"}, {2, "ボーカル抽出　"}, {7, "ボーカル抽出　"}};
+  for (const auto& [mode, text] : cases) {
+    view->ShowVocalCutLabel(mode);
+    EXPECT_EQ(host.LastControl(kControlVocalMode), text) << mode;
+  }
+}
+
+// Timer 2 by analysis state, with the progress value placed by hand (no job runs).
+TEST_F(OpenFlowTest, ProgressTimerTextsByState) {
+  struct Step {
+    int state;
+    int progress;
+    const char* text;  // nullptr: nothing written
+  };
+  const Step steps[] = {
+      {kAnalysisTransform, 7, "   7% completed."},
+      {kAnalysisTransform, 7, nullptr},
+      {kAnalysisTransform, 42, "  42% completed."},
+      {kAnalysisTransform, 100, " 100% completed."},
+      {kAnalysisPitch, 0, "Pitch detecting"},
+      {kAnalysisPitch, 0, nullptr},
+      {kAnalysisPitch, 55, "Pitch detecting"},
+      {kAnalysisFormants, 3, "Formant detecting"},
+      {kAnalysisIdle, 9, nullptr},
+      {kAnalysisTakenOver, 10, nullptr},
+      {kAnalysisTransform, 10, "  10% completed."},
+  };
+  for (const Step& step : steps) {
+    view->m_job.m_analysisState.store(step.state);
+    g_analysisProgress.store(step.progress);
+    const std::size_t texts = host.statusTexts[kStatusPaneMessage].size();
+    const std::size_t invalidations = host.invalidations.size();
+
+    view->OnTimer(kTimerProgress);
+
+    if (step.text == nullptr) {
+      EXPECT_EQ(host.statusTexts[kStatusPaneMessage].size(), texts)
+          << step.state << " " << step.progress;
+      EXPECT_EQ(host.invalidations.size(), invalidations);
+    } else {
+      EXPECT_EQ(host.LastStatus(kStatusPaneMessage), step.text);
+      EXPECT_EQ(host.invalidations.size(), invalidations + 1);
+    }
+  }
+  view->m_job.m_analysisState.store(kAnalysisIdle);
+}
+
+TEST_F(OpenFlowTest, BusyRuleFollowsStateAndPlayback) {
+  for (int state : {0, 1, 2, 3, 4, 5}) {
+    view->m_job.m_analysisState.store(state);
+    const bool busy = state == 1 || state == 2 || state == 4 || state == 5;
+    EXPECT_EQ(view->IsAnalysisBusy(), busy) << state;
+    for (int play : {-1, 0, 1, 2, 3}) {
+      view->m_playback.m_playState = play;
+      EXPECT_EQ(view->IsDataBusy(), busy || play >= 1) << state << " " << play;
+    }
+  }
+  view->m_job.m_analysisState.store(kAnalysisIdle);
+}
+
+}  // namespace
+}  // namespace velmio::test
