@@ -1,0 +1,168 @@
+#pragma once
+// The playback engine: plays the open recording through a WaveOutDevice in
+// blocks of 32768 bytes through a ring of four slots, refilling a slot each
+// time the device hands one back, optionally through the equalizer, with an
+// optional loop range given in analysis frames. CTestView owns one engine,
+// forwards the playback commands, the device's finished blocks (the device
+// calls the engine directly) and timer 1 to it, and does the scrolling,
+// repainting and read-outs the results ask for. Everything runs on the UI
+// thread; nothing is allocated from Play until the playback ends.
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "audio/Report.h"
+#include "audio/WaveFile.h"
+#include "audio/WaveOutDevice.h"
+#include "dsp/AlignedBuffer.h"
+
+namespace velmio {
+
+class Equalizer;
+
+constexpr int32_t kPlaySlots = 4;
+constexpr int32_t kPlayBlockBytes = 32768;
+
+// The recording as the engine needs it, asked for afresh whenever it is
+// used, so that the engine never keeps a view of samples that may be replaced.
+struct PlaybackSource {
+  std::span<const int16_t> samples;  // interleaved 16-bit PCM
+  int32_t dataSize = 0;              // bytes of the recording
+  WaveFormat format;                 // of the data: 16 bits, 1 or 2 channels
+  int32_t hopSize = 0;               // samples per analysis frame
+};
+
+// What the engine asks of its owner. Empty functions are skipped.
+struct PlaybackHooks {
+  // The message boxes of playback (device errors, the loop-order refusal).
+  ReportFn report;
+  // The open recording; without it nothing plays.
+  std::function<PlaybackSource()> recording;
+  // The converted voice to play instead of the recording (same layout and
+  // size), or an empty span; asked for every block.
+  std::function<std::span<const int16_t>()> convertedSamples;
+  // Renders the converted voice and returns once it is ready; called by Play
+  // when convertedSamples is not empty.
+  std::function<void()> renderConvertedSamples;
+  // Play is about to start at `frame`: scroll to it if it is off screen.
+  std::function<void(int32_t frame)> revealFrame;
+  // Timer 1 (100 ms): started by Play, killed by Stop.
+  std::function<void()> startCursorTimer;
+  std::function<void()> stopCursorTimer;
+};
+
+// What timer 1 found: the time for the read-out (-1 when the device cannot
+// tell) and whether the cursor has moved since it was last drawn by the
+// timer (then follow it with the scroll and invalidate).
+struct CursorTick {
+  int32_t timeMs = -1;
+  bool moved = false;
+};
+
+class PlaybackEngine {
+ public:
+  // Allocates the four slots; registers itself as the device's finished-block
+  // handler. The device must outlive the engine.
+  PlaybackEngine(WaveOutDevice& device, PlaybackHooks hooks);
+  // Resets and closes an open device.
+  ~PlaybackEngine();
+  PlaybackEngine(const PlaybackEngine&) = delete;
+  PlaybackEngine& operator=(const PlaybackEngine&) = delete;
+
+  // The equalizer blocks pass through while it is enabled; null for none.
+  void SetEqualizer(Equalizer* equalizer) { m_equalizer = equalizer; }
+
+  // A recording has been taken over (analysis completed or analysis data
+  // file opened): output format from the data's channels and the rate,
+  // start and cursor at 0, state 0.
+  void TakeOver(int32_t channels, int32_t sampleRate);
+  // A file has been opened: loop off, range 0 ... `endFrame` (the whole
+  // frames of the data), no wraps.
+  void ResetLoop(int32_t endFrame);
+
+  // Command states (the command table and the toolbar).
+  bool CanPlay() const { return m_playState == 0 || m_playState == 2; }
+  bool CanStop() const { return m_playState == 1 || m_playState == 2; }
+  bool CanPause() const { return m_playState == 1; }
+  bool IsStopped() const { return m_playState == 0; }
+
+  // PLAY: resumes after a pause, or starts from m_playStartByte (the loop
+  // start while the loop is on). Does nothing unless CanPlay().
+  void Play();
+  // STOP (also the end of the data): the next Play continues where the
+  // sound stopped. Does nothing unless a playback is on (state >= 1).
+  void Stop();
+  // Pause: halts the sound, keeps the queue; Play resumes. Only in state 1.
+  void Pause();
+  // ReWind: start and cursor to 0. Refused (false) while playing or paused;
+  // on true scroll to 0 and invalidate.
+  bool Rewind();
+  // The device has finished a block (the device calls this).
+  void OnBlockDone();
+  // Timer 1: moves the cursor to the sound being heard.
+  CursorTick OnCursorTimer();
+
+  // LOOP再生: flips the loop; turning it off moves the next start to the
+  // cursor. Refused (false) while playing or paused; on true update the
+  // loop label, re-render and invalidate.
+  bool ToggleLoop();
+  // Loop start / end at `frame` (the clicked column's frame). Only while
+  // stopped and inside the data; true when stored (update the label and invalidate).
+  bool SetLoopStart(int32_t frame);
+  bool SetLoopEnd(int32_t frame);
+  // Double click: the next play starts at `frame` and the cursor goes there.
+  // Only while stopped and inside the data.
+  bool MoveStartTo(int32_t frame);
+  // The text of the loop label: empty while the loop is off.
+  std::string LoopLabel() const;
+
+  // --- State (names as documented) ---
+  int32_t m_playState = -1;  // -1 nothing playable, 0 stopped, 1 playing, 2 paused,
+                             // 3 last block queued; 4, 5 only inside one refill
+  WaveFormat m_playFormat;
+  int16_t* m_waveBuffers[kPlaySlots] = {};
+  int32_t m_blockBytes[kPlaySlots] = {};
+  int32_t m_lastQueued = 0;
+  int32_t m_lastDone = -1;
+  int32_t m_queuePos = 0;
+  int32_t m_playStartByte = 0;
+  int32_t m_cursorFrame = 0;
+  int32_t m_loopEnabled = 0;
+  int32_t m_loopStartFrame = 0;
+  int32_t m_loopEndFrame = 0;
+  int32_t m_loopWrapPhase = 0;
+  int32_t m_loopWrapCount = 0;
+  // The frame at which timer 1 last drew the cursor.
+  int32_t m_lastDrawnFrame = -1;
+
+ private:
+  // Byte range [start, end) of the current play, clamped to the data.
+  struct Range {
+    int32_t start = 0;
+    int32_t end = 0;
+  };
+
+  PlaybackSource Source() const;
+  Range LoopRange(const PlaybackSource& source) const;
+  int32_t RangeEnd(const PlaybackSource& source) const;
+  bool StartOver(const PlaybackSource& source);
+  bool OpenDevice();
+  void Prime(const PlaybackSource& source, int32_t end);
+  void QueueNext(const PlaybackSource& source, int32_t end);
+  void FillSlot(const PlaybackSource& source, int slot, int32_t length);
+  void StopAfterWriteError();
+  void Report(const char* message) const;
+  bool StoreLoopPoint(int32_t frame, int32_t& point);
+
+  WaveOutDevice& m_device;
+  PlaybackHooks m_hooks;
+  Equalizer* m_equalizer = nullptr;
+  // One block of four slots, made once.
+  AlignedBuffer<int16_t> m_slotBlock;
+};
+
+// Bytes per analysis frame of `source` (nBlockAlign × hop), 0 when unknown.
+int64_t BytesPerFrame(const PlaybackSource& source);
+
+}  // namespace velmio
