@@ -7,6 +7,9 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev fonts-ipafont-gothic
+  libfluidsynth-dev timgm6mb-soundfont
+  qt6-multimedia-dev
+  pipewire pipewire-pulse wireplumber pulseaudio-utils dbus
 )
 
 missing=()
