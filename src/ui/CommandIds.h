@@ -1,0 +1,40 @@
+#pragma once
+// The ids of the program's commands: menu items, toolbar buttons,
+// accelerators and the loop popup all carry one of these.
+
+namespace velmio::ui {
+
+// File
+constexpr int kCmdFileOpen = 57601;
+constexpr int kCmdOpenSingleVoice = 32829;
+constexpr int kCmdOpenAnalysisData = 32801;
+constexpr int kCmdSaveAnalysisData = 32798;
+constexpr int kCmdSettings = 32803;
+constexpr int kCmdExit = 57665;
+constexpr int kCmdNewDocument = 57600;
+constexpr int kCmdPrint = 57607;
+// View
+constexpr int kCmdGainUp = 32785;
+constexpr int kCmdGainDown = 32786;
+constexpr int kCmdRangeUp = 32790;
+constexpr int kCmdRangeDown = 32792;
+constexpr int kCmdHarmonics = 32809;
+constexpr int kCmdBarDisplay = 32805;
+constexpr int kCmdPitch = 32827;
+constexpr int kCmdEqualizer = 32814;
+constexpr int kCmdConditions = 32831;
+constexpr int kCmdWaveform = 32836;
+constexpr int kCmdGrid = 32841;
+// Playback
+constexpr int kCmdPlay = 32773;
+constexpr int kCmdStop = 32772;
+constexpr int kCmdRewind = 32771;
+constexpr int kCmdLoop = 32823;
+constexpr int kCmdPause = 32774;
+constexpr int kCmdLoopStart = 32820;
+constexpr int kCmdLoopEnd = 32821;
+// Help
+constexpr int kCmdHelp = 57670;
+constexpr int kCmdAbout = 57664;
+
+}  // namespace velmio::ui

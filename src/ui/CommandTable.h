@@ -1,0 +1,67 @@
+#pragma once
+// The command table: every command's menu item, toolbar place, accelerator,
+// prompt and tool tip, and the rule that enables and checks it. The rules read
+// a snapshot of the program's state, so they can be evaluated (and tested)
+// without a window.
+#include <span>
+#include <string>
+
+namespace velmio::ui {
+
+enum class MenuPlace { kNone, kFile, kView, kPlay, kHelp, kLoopPopup };
+
+struct CommandEntry {
+  int id;
+  MenuPlace menu;
+  const char* menuText;  // nullptr: no menu item
+  const char* prompt;    // "prompt\ntool tip", or the prompt alone
+  int toolbarPosition;   // 1 = leftmost button, 0 = not on the toolbar
+  const char* shortcut;  // QKeySequence text, nullptr for none
+  bool checkable;
+  bool separatorBefore;  // in the menu
+};
+
+// All commands, menus in their order; toolbar positions separately.
+std::span<const CommandEntry> CommandEntries();
+// The entry of `id`, or nullptr.
+const CommandEntry* FindCommand(int id);
+// Toolbar buttons from left to right; 0 marks a separator.
+std::span<const int> ToolbarLayout();
+
+// The two parts of a prompt string: the status-bar prompt, and the tool tip
+// after the line break (empty when there is none).
+struct PromptParts {
+  std::string prompt;
+  std::string toolTip;
+};
+PromptParts SplitPrompt(const char* text);
+
+// What the rules read. Filled on the UI thread from the view and the tool windows.
+struct CommandContext {
+  int playState = -1;     // -1 nothing playable, 0 stopped, 1 playing, 2 paused, 3..5 ending
+  int analysisState = 0;  // 0 nothing, 1 transform, 4 pitch, 5 formants, 2 finished, 3 taken over
+  bool voiceConversionOpen = false;
+  bool hasDisplayMatrix = false;
+  int frameCount = 0;
+  bool showHarmonics = false;
+  bool barDisplay = false;
+  bool pitchEnabled = false;
+  bool showPitch = false;
+  bool eqVisible = false;
+  bool showWaveform = false;
+  bool frequencyGrid = false;
+  bool loopEnabled = false;
+};
+
+struct CommandStatus {
+  bool enabled = false;
+  bool checked = false;
+};
+
+// No analysis runs and no result waits for the UI thread.
+bool IsIdle(const CommandContext& c);
+
+// The enable and check rule of command `id`. Unknown ids are disabled.
+CommandStatus EvaluateRule(int id, const CommandContext& c);
+
+}  // namespace velmio::ui

@@ -1,0 +1,107 @@
+#pragma once
+// The main window: menus, toolbar, dialog bar, status bar and the scrolling
+// view as its client area. It owns the view object CTestView, keeps every
+// command's enabled and checked state current, and routes the commands from
+// the menus, the toolbar and the accelerators to the view.
+#include <QMainWindow>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "ui/CommandTable.h"
+#include "ui/ViewFrame.h"
+#include "view/ViewState.h"
+
+class QLabel;
+class QMenu;
+class QPaintDevice;
+class QTimer;
+class QUrl;
+
+namespace velmio {
+class CTestView;
+class MidiOut;
+}  // namespace velmio
+
+namespace velmio::ui {
+
+class CMiscDialogBar;
+class CViewWidget;
+
+class CMainFrame : public QMainWindow, private ViewFrame {
+ public:
+  // Builds the window at (100, 100), 620 x 432, and the view with its settings
+  // from `paths`. `midi` may be null (no synthesizer); it must outlive the frame.
+  CMainFrame(ProgramPaths paths, MidiOut* midi);
+  ~CMainFrame() override;
+
+  // Runs command `id` as the menu, toolbar or an accelerator would: ignored
+  // while its rule disables it or while it has no handler.
+  void RunCommand(int id);
+  // Gives command `id` its work; a command without a handler stays disabled.
+  void SetCommandHandler(int id, std::function<void()> handler);
+  bool HasCommandHandler(int id) const { return m_handlers.count(id) != 0; }
+  // Re-evaluates every command's rule into its menu item and toolbar button.
+  void UpdateCommandStates();
+  // The state the rules read now.
+  CommandContext ReadContext() const;
+  // Where the tool windows report whether they are open; both absent for now.
+  void SetToolWindowQueries(std::function<bool()> voiceConversionOpen,
+                            std::function<bool()> equalizerVisible);
+
+  // A file named on the command line: opened as a dropped file would be.
+  void OpenFromCommandLine(const QString& path);
+  // Opens help pages; the desktop's handler unless replaced (tests).
+  void SetUrlOpener(std::function<void(const QUrl&)> opener) { m_openUrl = std::move(opener); }
+  // Paints the view's picture on `page` (a printer), scaled to fit its area.
+  void PrintViewPicture(QPaintDevice& page);
+
+  QAction* Action(int id) const;
+  CTestView& View() { return *m_view; }
+  CViewWidget& ViewWidget() { return *m_viewWidget; }
+  CMiscDialogBar& DialogBar() { return *m_dialogBar; }
+  QString StatusText(int pane) const;
+  // Client point of the right click that opened the loop popup.
+  QPoint LoopClickPoint() const { return m_loopClickPoint; }
+
+ private:
+  // ViewFrame
+  void SetStatusText(int pane, const QString& text) override;
+  void SetControlText(int controlId, const QString& text) override;
+  void SetLegendImage(const QImage& legend) override;
+  int LegendHeight() const override;
+  void SetFrameTitle(const QString& title) override;
+  void CommandStatesChanged() override { UpdateCommandStates(); }
+  bool AcceptsDrops() const override;
+  void DropFiles(const QStringList& paths) override;
+  void RightClick(QPoint client, QPoint global) override;
+
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBars();
+  void CreateStatusBar();
+  void InstallHandlers();
+  void MatchOuterSize();
+
+  // The shell's own commands.
+  void ShowAnalysisConditions();
+  void ShowHelp();
+  void ShowAbout();
+  void NewDocument();
+  void Print();
+
+  std::map<int, QAction*> m_actions;
+  std::map<int, std::function<void()>> m_handlers;
+  std::function<bool()> m_voiceConversionOpen;
+  std::function<bool()> m_equalizerVisible;
+  std::function<void(const QUrl&)> m_openUrl;
+  CMiscDialogBar* m_dialogBar = nullptr;
+  CViewWidget* m_viewWidget = nullptr;
+  QLabel* m_statusPanes[2] = {nullptr, nullptr};
+  QMenu* m_loopMenu = nullptr;
+  QPoint m_loopClickPoint;  // client point of the right click, for the loop commands
+  QTimer* m_refreshTimer = nullptr;
+  std::unique_ptr<CTestView> m_view;
+};
+
+}  // namespace velmio::ui

@@ -1,0 +1,110 @@
+// The commands the window does itself: the conditions report, help, About,
+// the new-document reset, printing, dropped files and the loop popup.
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QUrl>
+
+#include "ui/AboutDialog.h"
+#include "ui/AnalysisConditions.h"
+#include "ui/CommandIds.h"
+#include "ui/DropRouting.h"
+#include "ui/MainFrame.h"
+#include "ui/ViewWidget.h"
+#include "view/TestView.h"
+
+namespace velmio::ui {
+
+void CMainFrame::ShowAnalysisConditions() {
+  const std::string text = AnalysisConditionsText(*m_view);
+  const QString shown = text.empty() ? QStringLiteral("ファイルが選択されていません。")
+                                     : QString::fromStdString(text);
+  QMessageBox box(QMessageBox::Information, QStringLiteral("解析条件"), shown, QMessageBox::Ok,
+                  this);
+  box.setTextFormat(Qt::PlainText);  // the path is not markup
+  box.exec();
+}
+
+// Nothing is reported when the page cannot be opened: the desktop says so itself.
+void CMainFrame::ShowHelp() {
+  m_openUrl(QUrl::fromLocalFile(QFile::decodeName(m_view->m_paths.helpPath.c_str())));
+}
+
+void CMainFrame::ShowAbout() {
+  CAboutDlg about(this);
+  about.exec();
+}
+
+// A new, empty document: the view is initialised again (scroll sizes, legend,
+// legend timer); the loaded recording and its result stay.
+void CMainFrame::NewDocument() {
+  CTestView& v = *m_view;
+  if (!v.IsAnalysisBusy() && v.m_spectrogram.m_frameCount > 0)
+    v.m_display.m_scrollSizesDirty = true;
+  v.OnInitialUpdate();
+  m_viewWidget->Invalidate(true);
+}
+
+void CMainFrame::Print() {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(windowTitle());
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() == QDialog::Accepted) PrintViewPicture(printer);
+}
+
+void CMainFrame::PrintViewPicture(QPaintDevice& page) {
+  const QImage picture = m_view->RenderToImage();
+  if (picture.isNull()) return;
+  QPainter painter(&page);
+  const QRect area = painter.viewport();
+  const QSize size = picture.size().scaled(area.size(), Qt::KeepAspectRatio);
+  painter.setViewport(area.x(), area.y(), size.width(), size.height());
+  painter.setWindow(picture.rect());
+  painter.drawImage(0, 0, picture);
+}
+
+bool CMainFrame::AcceptsDrops() const {
+  return m_view != nullptr && !m_view->IsDataBusy();
+}
+
+void CMainFrame::DropFiles(const QStringList& paths) {
+  // Playing, paused or analysing: the data must not change under the job or the device.
+  if (!AcceptsDrops() || paths.isEmpty()) return;
+  CTestView& v = *m_view;
+  const std::string path = QFile::encodeName(paths.first()).toStdString();
+  switch (ClassifyDroppedFile(path, v.m_settings.m_decoderPath)) {
+    case DropKind::kAnalysisData:
+      // Opened by the analysis data command, which takes the pending path.
+      if (HasCommandHandler(kCmdOpenAnalysisData)) {
+        v.m_pendingPath = path;
+        m_handlers.at(kCmdOpenAnalysisData)();
+      }
+      break;
+    case DropKind::kRecording:
+      v.m_pendingPath = path;
+      v.m_pitch.m_pitchEnabled = 0;
+      v.m_pitch.m_showPitch = 0;
+      v.OpenAndAnalyse();
+      break;
+    case DropKind::kIgnore:
+      break;
+  }
+  UpdateCommandStates();
+}
+
+void CMainFrame::OpenFromCommandLine(const QString& path) {
+  DropFiles({QFileInfo(path).absoluteFilePath()});
+}
+
+void CMainFrame::RightClick(QPoint client, QPoint global) {
+  const CTestView& v = *m_view;
+  if (v.m_playback.m_playState != 0 || v.m_playback.m_loopEnabled != 1) return;
+  m_loopClickPoint = client;
+  m_loopMenu->popup(global);
+}
+
+}  // namespace velmio::ui
