@@ -17,6 +17,8 @@
 
 #include "audio/Report.h"
 
+#include "support/TempDir.h"
+
 namespace velmio::test {
 
 namespace fs = std::filesystem;
@@ -86,34 +88,6 @@ inline std::string WavImage(const FmtFields& f, std::string_view data) {
   return Riff(Chunk("fmt ", FmtBody(f)) + Chunk("data", data));
 }
 
-// A fresh directory, removed with everything in it when the test ends.
-class TempDir {
- public:
-  TempDir() {
-    std::random_device seed;
-    m_path = fs::temp_directory_path() / ("velmio-audio-" + std::to_string(seed()));
-    fs::create_directories(m_path);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-
-  // Writes `bytes` to a file named `name` in the directory; returns its path.
-  std::string Write(const std::string& name, std::string_view bytes) const {
-    const std::string path = *this / name;
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
-  }
-
- private:
-  fs::path m_path;
-};
 
 inline std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,13 +1,11 @@
 // Saves that cannot succeed: each is reported, returns false and leaves what
 // was on disk before exactly as it was, with no temporary file behind.
-#include <sys/resource.h>
-
-#include <csignal>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "FileTestSupport.h"
+#include "support/FileSizeCap.h"
 #include "persist/AnalysisFile.h"
 
 namespace velmio::test {
@@ -123,26 +121,6 @@ TEST(AnalysisFileFailure, ReportsOpenErrorInAReadOnlyDirectory) {
   EXPECT_EQ(o.reports, std::vector<std::string>{"File open error."});
 }
 
-// Caps the size of files this process may write, so that a write fails part
-// way as on a full disk. Restores the limit and the signal it raises.
-class FileSizeCap {
- public:
-  explicit FileSizeCap(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &m_old);
-    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);  // fail the write instead of ending the process
-    rlimit capped = m_old;
-    capped.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &capped);
-  }
-  ~FileSizeCap() {
-    setrlimit(RLIMIT_FSIZE, &m_old);
-    std::signal(SIGXFSZ, m_oldHandler);
-  }
-
- private:
-  rlimit m_old{};
-  void (*m_oldHandler)(int) = nullptr;
-};
 
 TEST(AnalysisFileFailure, FailedWriteKeepsTheExistingFile) {
   TempDir dir;

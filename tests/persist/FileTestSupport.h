@@ -16,41 +16,12 @@
 
 #include "persist/AnalysisFile.h"
 
+#include "support/TempDir.h"
+
 namespace velmio::test {
 
 namespace fs = std::filesystem;
 
-// A fresh directory, removed with everything in it when the test ends.
-class TempDir {
- public:
-  TempDir() {
-    std::random_device seed;
-    m_path = fs::temp_directory_path() / ("velmio-persist-" + std::to_string(seed()));
-    fs::create_directories(m_path);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(m_path, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const fs::path& Path() const { return m_path; }
-  std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-
-  // Names of everything in the directory, sorted, to spot left-over temporary files.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_path))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  fs::path m_path;
-};
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,14 +1,12 @@
 // The settings file as written: its exact bytes, what reads back, and what a
 // failed write leaves behind.
-#include <sys/resource.h>
-
 #include <clocale>
 #include <cmath>
-#include <csignal>
 #include <string>
 #include <vector>
 
 #include "FileTestSupport.h"
+#include "support/FileSizeCap.h"
 #include "SettingsTestSupport.h"
 #include "persist/SettingsFile.h"
 
@@ -115,26 +113,6 @@ TEST(SettingsFileWrite, ReportsOpenErrorWhenTheFileCannotBeCreated) {
   EXPECT_TRUE(dir.Entries().empty());
 }
 
-// Caps the size of files this process may write, so that a write fails part
-// way as on a full disk. Restores the limit and the signal it raises.
-class FileSizeCap {
- public:
-  explicit FileSizeCap(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &m_old);
-    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);  // fail the write instead of ending the process
-    rlimit capped = m_old;
-    capped.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &capped);
-  }
-  ~FileSizeCap() {
-    setrlimit(RLIMIT_FSIZE, &m_old);
-    std::signal(SIGXFSZ, m_oldHandler);
-  }
-
- private:
-  rlimit m_old{};
-  void (*m_oldHandler)(int) = nullptr;
-};
 
 TEST(SettingsFileWrite, FailedWriteKeepsTheOldFile) {
   TempDir dir;

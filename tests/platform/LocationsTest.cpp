@@ -13,35 +13,13 @@
 
 #include "platform/Locations.h"
 
+#include "support/TempDir.h"
+
 namespace velmio::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh directory, removed with everything in it when the test ends.
-class TempDir {
- public:
-  TempDir() {
-    std::random_device seed;
-    m_path = fs::temp_directory_path() / ("velmio-platform-" + std::to_string(seed()));
-    fs::create_directories(m_path);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  // The path below the directory, as a directory text ending in '/'.
-  std::string Dir(const std::string& below = "") const {
-    std::string text = (below.empty() ? m_path : m_path / below).string();
-    return text.back() == '/' ? text : text + '/';
-  }
-
- private:
-  fs::path m_path;
-};
 
 // Sets or clears variables for one test and puts the old values back after it.
 class Environment {
