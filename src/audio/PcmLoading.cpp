@@ -85,9 +85,9 @@ bool Read24(WaveData& data) {
 
 bool ReadSamples(WaveData& data) {
   CWaveFile& wave = data.m_wave;
-  // A partial frame at the end cannot be played or analysed: it is dropped,
-  // so that every reader may count in whole frames.
-  wave.dataSize -= wave.dataSize % wave.format.nBlockAlign;
+  // Every reader counts in whole frames; a data chunk that stops inside a
+  // frame is a damaged file, refused like one that stops early.
+  if (wave.dataSize % wave.format.nBlockAlign != 0) return false;
   // Checked before allocating: a size field may claim far more than the file holds.
   if (wave.dataSize > wave.DataBytesLeft()) return false;
   return wave.format.wBitsPerSample == 24 ? Read24(data) : Read16(data);

@@ -63,8 +63,6 @@ TEST(WavFixtures, LoadsHeadersThatOtherProgramsWrite) {
       {"go-audio/fixtures/flloop.wav", 2, 44100, 16, 433124, {}},
       {"go-audio/fixtures/dirty-kick-24b441k.wav", 2, 44100, 24, 85360, {}},
       {"go-audio/fixtures/listChunkInHeader.wav", 2, 44100, 24, 61272, {}},
-      // 11140 data bytes: 3713 samples and a stray byte.
-      {"go-audio/fixtures/padded24b.wav", 1, 44100, 24, 7426, {}},
       // 12.8 s of 24-bit stereo at 44.1 kHz.
       {"go-audio/fixtures/misaligned-chunk.wav", 2, 44100, 24, 2257920, {}},
       {"go-audio/fixtures/bwf.wav", 1, 44100, 24, 14574, {}},
@@ -115,6 +113,18 @@ TEST(WavFixtures, RefusesFormatsTheProgramCannotUse) {
               std::vector<std::string>{"16/24bit, 22.05kHz以上のwavファイルのみ有効です。"});
     EXPECT_FALSE(data.m_wave.IsOpen());
   }
+}
+
+TEST(WavFixtures, RefusesDataThatStopsInsideAFrame) {
+  const std::string folder = SharedWavFolder();
+  if (folder.empty()) GTEST_SKIP() << "shared WAV fixtures absent";
+  // 11140 data bytes of 24-bit mono: 3713 samples and a stray byte.
+  Messages messages;
+  WaveData data(messages.Fn());
+  const Loaded loaded = OpenAndLoad(data, messages, folder + "/go-audio/fixtures/padded24b.wav");
+  EXPECT_FALSE(loaded.ok);
+  EXPECT_EQ(loaded.messages, std::vector<std::string>{"File read error."});
+  EXPECT_FALSE(data.m_wave.IsOpen());
 }
 
 TEST(WavFixtures, RefusesFuzzedFilesWithOneMessage) {
