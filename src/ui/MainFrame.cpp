@@ -11,6 +11,7 @@
 
 #include "ui/CommandIds.h"
 #include "ui/CompactToolStyle.h"
+#include "ui/EqualizerDialog.h"
 #include "ui/MiscDialogBar.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/UiFonts.h"
@@ -31,7 +32,7 @@ constexpr char kPositionPaneInitialText[] = "  0:00.0 / 0:00.0";
 
 }  // namespace
 
-CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi)
+CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut)
     : m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
   setFont(UiFont());
   setWindowIcon(ApplicationIcon());
@@ -42,7 +43,7 @@ CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi)
   CreateMenus();
   CreateToolBars();
   CreateStatusBar();
-  m_view = std::make_unique<CTestView>(*m_viewWidget, std::move(paths), midi);
+  m_view = std::make_unique<CTestView>(*m_viewWidget, std::move(paths), midi, waveOut);
   m_viewWidget->Attach(m_view.get());
   m_viewWidget->SetScrollSizes(ScrollSizes{});
   m_view->OnInitialUpdate();
@@ -62,6 +63,9 @@ CMainFrame::~CMainFrame() {
   // widgets it reports to still exist, and the widget must not call it after.
   m_refreshTimer->stop();
   m_viewWidget->Attach(nullptr);
+  // The equalizer window refers to the view's bank.
+  delete m_eqDialog;
+  m_eqDialog = nullptr;
   m_view.reset();
 }
 
@@ -170,6 +174,9 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdExit, [this] { close(); });
   SetCommandHandler(kCmdNewDocument, [this] { NewDocument(); });
   SetCommandHandler(kCmdPrint, [this] { Print(); });
+  InstallPlaybackHandlers();
+  SetCommandHandler(kCmdEqualizer, [this] { ToggleEqualizer(); });
+  m_equalizerVisible = [this] { return m_eqDialog != nullptr && m_eqDialog->isVisible(); };
 }
 
 void CMainFrame::SetCommandHandler(int id, std::function<void()> handler) {

@@ -21,18 +21,21 @@ class QUrl;
 namespace velmio {
 class CTestView;
 class MidiOut;
+class WaveOutDevice;
 }  // namespace velmio
 
 namespace velmio::ui {
 
+class CEQdlg;
 class CMiscDialogBar;
 class CViewWidget;
 
 class CMainFrame : public QMainWindow, private ViewFrame {
  public:
   // Builds the window at (100, 100), 620 x 432, and the view with its settings
-  // from `paths`. `midi` may be null (no synthesizer); it must outlive the frame.
-  CMainFrame(ProgramPaths paths, MidiOut* midi);
+  // from `paths`. `midi` may be null (no synthesizer); it and the sound
+  // output `waveOut` must outlive the frame.
+  CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut);
   ~CMainFrame() override;
 
   // Runs command `id` as the menu, toolbar or an accelerator would: ignored
@@ -81,6 +84,11 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void CreateToolBars();
   void CreateStatusBar();
   void InstallHandlers();
+  void InstallPlaybackHandlers();
+  // The equalizer window: made on the first show, then shown or hidden.
+  void ToggleEqualizer();
+  // The space bar: PLAY when it is enabled, else STOP when that is.
+  void PlayOrStop();
   void MatchOuterSize();
 
   // The shell's own commands.
@@ -102,6 +110,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   QPoint m_loopClickPoint;  // client point of the right click, for the loop commands
   QTimer* m_refreshTimer = nullptr;
   std::unique_ptr<CTestView> m_view;
+  // Edits the view's equalizer bank; goes before the view does.
+  CEQdlg* m_eqDialog = nullptr;
 };
 
 }  // namespace velmio::ui

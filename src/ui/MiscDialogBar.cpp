@@ -14,8 +14,6 @@
 namespace velmio::ui {
 namespace {
 
-constexpr int kControlLoop = 1045;
-
 // A control's place in dialog units, and the widest text it must show, so that
 // a face wider than the design's does not cut its texts.
 struct ControlLayout {

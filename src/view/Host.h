@@ -41,6 +41,7 @@ constexpr int kControlBar = 1037;
 constexpr int kControlLegend = 1050;
 constexpr int kControlLevelLow = 1051;
 constexpr int kControlLevelHigh = 1052;
+constexpr int kControlLoop = 1045;
 constexpr int kControlVocalMode = 1046;
 
 // Timer ids of the view.

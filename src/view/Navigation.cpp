@@ -107,14 +107,11 @@ void CTestView::OnMouseMove(int32_t /*x*/, int32_t y) {
   }
 }
 
+// The cursor is drawn over the cached picture: no re-render needed.
 void CTestView::OnLButtonDblClk(int32_t x, int32_t /*y*/) {
-  if (m_playback.m_playState != 0 || x < kKeyboardWidth) return;
-  const int64_t frame = int64_t{x} + m_host.GetScrollPosition().x - kKeyboardWidth;
-  const int64_t byte = int64_t{m_waveData.m_wave.format.nBlockAlign} * m_hopSize * frame;
-  if (byte >= m_waveData.m_wave.dataSize) return;
-  m_playback.m_playStartByte = static_cast<int32_t>(byte);
-  m_display.m_cursorFrame = static_cast<int32_t>(frame);
-  m_host.Invalidate(false);
+  if (x < kKeyboardWidth) return;
+  const int32_t frame = x + m_host.GetScrollPosition().x - kKeyboardWidth;
+  if (m_playback.MoveStartTo(frame)) m_host.Invalidate(false);
 }
 
 void CTestView::UpdatePositionText(int32_t positionMs) {

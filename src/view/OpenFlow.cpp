@@ -67,6 +67,7 @@ std::string CTestView::ResolveSourcePath() {
 bool CTestView::LoadRecording(const std::string& path) {
   m_job.Abandon();  // nothing runs here (the command is disabled while busy); be certain
   m_job.m_analysisState.store(kAnalysisIdle);
+  ForgetRecordingForPlayback();
   m_waveData.m_wave.Close();
   if (m_waveData.m_wave.OpenRead(path) != 0) {
     m_waveData.m_wave.Close();  // a file refused after opening would stay open
@@ -97,13 +98,13 @@ void CTestView::PrepareForAnalysis() {
   UpdatePositionText(0);
   UpdateLevelLabels();
   m_pitch.m_markCount = 0;
-  if (m_playback.m_loopEnabled && m_seams.toggleLoop) m_seams.toggleLoop();
-  m_playback.m_loopEnabled = 0;
-  m_playback.m_loopStartFrame = 0;
-  m_playback.m_loopWrapCount = 0;
-  m_playback.m_loopWrapPending = 0;
+  const bool loopWasOn = m_playback.m_loopEnabled != 0;
   const int32_t blockAlign = std::max<int32_t>(format.nBlockAlign, 1);
-  m_playback.m_loopEndFrame = m_waveData.m_wave.dataSize / blockAlign / std::max(m_hopSize, 1);
+  m_playback.ResetLoop(m_waveData.m_wave.dataSize / blockAlign / std::max(m_hopSize, 1));
+  if (loopWasOn) {
+    ShowLoopLabel();
+    ForceRender();
+  }
   m_tempo.tempo = 0;
   if (m_seams.clearTempo) m_seams.clearTempo();
 }
@@ -134,6 +135,10 @@ void CTestView::StartAnalysisJob() {
 }
 
 void CTestView::OnTimer(int id) {
+  if (id == kTimerPlayback) {
+    OnPlaybackTimer();
+    return;
+  }
   if (id == kTimerLegend) {
     DrawColorLegend(m_display.m_legend, m_host.LegendHeight(), nullptr);
     m_host.SetLegendImage(m_display.m_legend);
@@ -166,11 +171,8 @@ void CTestView::TakeOverResult() {
   m_display.m_scrollSizesDirty = true;
   OnInitialUpdate();
   UpdateLevelLabels();
-  if (m_seams.rewind) m_seams.rewind();
-  m_playback.m_playStartByte = 0;
-  MakePcm16Format(m_playback.m_playFormat, m_waveData.m_wave.format.nChannels, m_sampleRate);
-  m_playback.m_playState = 0;
-  m_display.m_cursorFrame = 0;
+  // Start and cursor back to 0, the output format of the data, stopped.
+  m_playback.TakeOver(m_waveData.m_wave.format.nChannels, m_sampleRate);
   const double seconds = m_vocalCutSeconds + m_job.m_analysisSeconds;
   m_host.SetStatusText(kStatusPaneMessage,
                        Format("処理時間  %.1f 秒  (%dch %dbit %dHz)", seconds,

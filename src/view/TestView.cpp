@@ -8,10 +8,11 @@
 
 namespace velmio {
 
-CTestView::CTestView(Host& host, ProgramPaths paths, MidiOut* midi)
+CTestView::CTestView(Host& host, ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut)
     : m_paths(std::move(paths)),
       m_waveData([this](const std::string& text) { ReportMessage(text); }),
       m_midiOutput(midi),
+      m_playback(waveOut, MakePlaybackHooks()),
       m_host(host),
       m_midi(midi) {
   ReadSettingsFile(m_paths.iniPath, m_settings);
@@ -20,6 +21,7 @@ CTestView::CTestView(Host& host, ProgramPaths paths, MidiOut* midi)
   BuildKernelBank(KernelParams{m_settings.m_binsPerSemitone, m_settings.m_windowMode,
                                m_settings.m_a4Frequency, m_sampleRate, m_hopSize},
                   m_kernelBank);
+  m_seams.setEqualizerRate = [this](int sampleRate) { SetEqualizerRate(sampleRate); };
 }
 
 CTestView::~CTestView() {
@@ -27,6 +29,10 @@ CTestView::~CTestView() {
   m_job.Abandon();
   // A click's note thread still sending would outlive the output otherwise.
   m_midiOutput.Shutdown();
+  // The bank's presets go back into the settings before these are written.
+  // The output is reset and closed by the engine's destruction, which the
+  // members' order puts before that of the samples and the bank.
+  SaveEqualizerPresets();
   WriteSettingsFile(m_paths.iniPath, m_settings, {});
   m_waveData.m_wave.Close();
   std::error_code ignored;
@@ -81,7 +87,7 @@ RenderInputs CTestView::MakeRenderInputs() const {
   in.m_loopEnabled = m_playback.m_loopEnabled;
   in.m_loopStartFrame = m_playback.m_loopStartFrame;
   in.m_loopEndFrame = m_playback.m_loopEndFrame;
-  in.m_cursorFrame = m_display.m_cursorFrame;
+  in.m_cursorFrame = m_playback.m_cursorFrame;
   return in;
 }
 

@@ -8,7 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "audio/Equalizer.h"
 #include "audio/PcmLoading.h"
+#include "audio/PlaybackEngine.h"
+#include "audio/WaveOutDevice.h"
 #include "engine/AnalysisJob.h"
 #include "engine/AnalysisSettings.h"
 #include "engine/KernelBank.h"
@@ -25,10 +28,12 @@ namespace velmio {
 class CTestView {
  public:
   // Start-up: defaults, the settings file, the colour table, the MIDI output,
-  // the kernel bank for 44.1 kHz. `midi` may be null (no synthesizer).
-  CTestView(Host& host, ProgramPaths paths, MidiOut* midi);
-  // Shutdown: stops a running analysis before its buffers go, writes the
-  // settings file, closes the recording and deletes the temporary WAV file.
+  // the kernel bank for 44.1 kHz. `midi` may be null (no synthesizer); the
+  // sound output `waveOut` must outlive the view.
+  CTestView(Host& host, ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut);
+  // Shutdown: stops a running analysis before its buffers go, closes the
+  // sound output, writes the settings file, closes the recording and deletes
+  // the temporary WAV file.
   ~CTestView();
   CTestView(const CTestView&) = delete;
   CTestView& operator=(const CTestView&) = delete;
@@ -39,7 +44,7 @@ class CTestView {
   // Opens m_pendingPath, or asks for a file, loads it and starts the analysis.
   // True when a job was started.
   bool OpenAndAnalyse();
-  // Window timers: 2 progress and take-over, 3 legend repaint.
+  // Window timers: 1 playback cursor, 2 progress and take-over, 3 legend repaint.
   void OnTimer(int id);
   void ShowVocalCutLabel(int mode);
 
@@ -84,6 +89,21 @@ class CTestView {
   // The view's initial update: scroll sizes when due, legend, timer 3.
   void OnInitialUpdate();
 
+  // --- Playback (the commands of the 演奏 menu, the loop popup, timer 1) ---
+  void OnPlay();
+  void OnStop();
+  void OnPause();
+  void OnRewind();
+  void OnToggleLoop();
+  // Loop start / end at the column of the right click that opened the popup.
+  void OnSetLoopStart(int32_t x);
+  void OnSetLoopEnd(int32_t x);
+  // The equalizer bank that playback passes its blocks through: made on first
+  // use for the current rate with the presets of the settings, kept until the
+  // view goes (its presets are written back then). UI thread.
+  Equalizer& EqualizerBank();
+  bool HasEqualizerBank() const { return m_equalizer != nullptr; }
+
   // --- Drawing ---
   // Paints the client area (waiting picture, or the cached spectrogram and the cursor).
   void DrawView(QPainter& window);
@@ -107,11 +127,14 @@ class CTestView {
   Spectrogram m_spectrogram;
   AnalysisJob m_job;
   DisplayState m_display;
-  PlaybackState m_playback;
   PitchState m_pitch;
   TempoSettings m_tempo;
   ViewSeams m_seams;
   MidiNoteOutput m_midiOutput;
+  // Declared after the bank and the recording: the engine, and with it the
+  // open output, goes before the samples and the filters it reads.
+  std::unique_ptr<Equalizer> m_equalizer;
+  PlaybackEngine m_playback;
 
  private:
   void ReportMessage(const std::string& text);
@@ -122,6 +145,16 @@ class CTestView {
   void TakeOverResult();
   void BuildKernelBankForRecording();
   void ApplyDisplayChange(bool levels);
+  PlaybackHooks MakePlaybackHooks();
+  PlaybackSource RecordingForPlayback() const;
+  void RevealPlayStart(int32_t frame);
+  void OnPlaybackTimer();
+  void FollowCursor(int32_t frame);
+  void SetLoopPoint(int32_t x, bool end);
+  void ShowLoopLabel();
+  void SetEqualizerRate(int sampleRate);
+  void SaveEqualizerPresets();
+  void ForgetRecordingForPlayback();
 
   Host& m_host;
   MidiOut* m_midi;

@@ -19,10 +19,6 @@ struct ViewSeams {
   std::function<void(int sampleRate)> setEqualizerRate;
   // The tempo dialog forgets its tempo (no bar grid until set again).
   std::function<void()> clearTempo;
-  // Playback goes back to the start of the recording.
-  std::function<void()> rewind;
-  // Loop playback is switched off through its command.
-  std::function<void()> toggleLoop;
 };
 
 }  // namespace velmio

@@ -25,7 +25,6 @@ struct DisplayState {
   int32_t m_showWaveform = 0;
   int32_t m_frequencyGrid = 0;
   int32_t m_hoverY = -1;
-  int32_t m_cursorFrame = 0;
   int32_t m_barDisplay = 0;
   bool m_scrollSizesDirty = false;
   int64_t m_lastHoverClock = 0;   // clock of the last accepted mouse move
@@ -33,17 +32,6 @@ struct DisplayState {
   int32_t m_lastProgressShown = -1;
   ColorTable m_colorTable{};
   QImage m_legend;
-};
-
-struct PlaybackState {
-  int32_t m_playState = -1;  // -1 nothing playable, 0 stopped, 1 playing, 2 paused, 3..5 refilling
-  int32_t m_playStartByte = 0;
-  int32_t m_loopEnabled = 0;
-  int32_t m_loopStartFrame = 0;
-  int32_t m_loopEndFrame = 0;
-  int32_t m_loopWrapCount = 0;
-  int32_t m_loopWrapPending = 0;
-  WaveFormat m_playFormat;
 };
 
 struct PitchState {

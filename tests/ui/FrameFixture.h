@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include "UiTestSupport.h"
+#include "audio/VirtualWaveOutDevice.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 #include "ui/MiscDialogBar.h"
@@ -72,8 +73,10 @@ class FrameFixture : public testing::Test {
 
   TempDir dir;
   RecordingMidi midi;
+  // The sound output: plays only when a test advances its clock.
+  VirtualWaveOutDevice waveOut;
   std::string tone = dir.File("tone.wav");
-  ui::CMainFrame frame{PathsIn(dir), &midi};
+  ui::CMainFrame frame{PathsIn(dir), &midi, waveOut};
 };
 
 }  // namespace velmio::test

@@ -284,7 +284,7 @@ TEST_F(MainFrameTest, MouseGesturesReachTheView) {
   EXPECT_TRUE(test::WaitFor(sent("90 6F 7F"), 5000));
   EXPECT_TRUE(test::WaitFor(sent("90 6F 00"), 5000));
   QTest::mouseDClick(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(140, 100));
-  EXPECT_EQ(View().m_display.m_cursorFrame, 100);
+  EXPECT_EQ(View().m_playback.m_cursorFrame, 100);
 }
 
 }  // namespace

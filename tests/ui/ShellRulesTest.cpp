@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "UiTestSupport.h"
+#include "audio/VirtualWaveOutDevice.h"
 #include "ui/AnalysisConditions.h"
 #include "ui/DropRouting.h"
 #include "ui/FileFilters.h"
@@ -56,7 +57,8 @@ class ConditionsReport : public testing::Test {
 
   test::TempDir dir;
   HeadlessHost host;
-  CTestView view{host, test::PathsIn(dir), nullptr};
+  VirtualWaveOutDevice waveOut;
+  CTestView view{host, test::PathsIn(dir), nullptr, waveOut};
 };
 
 TEST_F(ConditionsReport, IsEmptyWithoutAFile) {

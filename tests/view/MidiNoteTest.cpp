@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "RecordingMidiOut.h"
+#include "audio/VirtualWaveOutDevice.h"
 #include "persist/SettingsFile.h"
 #include "view/HeadlessHost.h"
 #include "view/TestView.h"
@@ -45,7 +46,7 @@ class MidiViewTest : public testing::Test {
     paths.exeDir = m_dir.string() + "/";
     paths.iniPath = IniPath();
     paths.tempWavPath = (m_dir / "temp.wav").string();
-    view = std::make_unique<CTestView>(host, paths, &midi);
+    view = std::make_unique<CTestView>(host, paths, &midi, waveOut);
   }
 
   // Shows the note range [low, high) scrolled to y (the host clamps it).
@@ -62,6 +63,7 @@ class MidiViewTest : public testing::Test {
 
   HeadlessHost host;
   RecordingMidiOut midi;
+  VirtualWaveOutDevice waveOut;
   std::unique_ptr<CTestView> view;
 
  private:

@@ -132,7 +132,7 @@ TEST_F(NavigationTest, HoverFollowsTheRowAtMostEvery51Milliseconds) {
 TEST_F(NavigationTest, DoubleClickMovesThePlayStartInsideTheData) {
   view->OnLButtonDblClk(60, 50);
   EXPECT_EQ(view->m_playback.m_playStartByte, 0) << "nothing loaded";
-  EXPECT_EQ(view->m_display.m_cursorFrame, 0);
+  EXPECT_EQ(view->m_playback.m_cursorFrame, 0);
   EXPECT_TRUE(host.invalidations.empty());
 
   Load();
@@ -165,18 +165,18 @@ TEST_F(NavigationTest, DoubleClickMovesThePlayStartInsideTheData) {
     ASSERT_EQ(host.GetScrollPosition().x, c.scrollX);
     view->m_playback.m_playState = c.playState;
     view->m_playback.m_playStartByte = 4096;
-    view->m_display.m_cursorFrame = 8;
+    view->m_playback.m_cursorFrame = 8;
     host.invalidations.clear();
 
     view->OnLButtonDblClk(c.x, 150);
 
     if (c.frame < 0) {
       EXPECT_EQ(view->m_playback.m_playStartByte, 4096);
-      EXPECT_EQ(view->m_display.m_cursorFrame, 8);
+      EXPECT_EQ(view->m_playback.m_cursorFrame, 8);
       EXPECT_TRUE(host.invalidations.empty());
     } else {
       EXPECT_EQ(view->m_playback.m_playStartByte, 512 * c.frame);
-      EXPECT_EQ(view->m_display.m_cursorFrame, c.frame);
+      EXPECT_EQ(view->m_playback.m_cursorFrame, c.frame);
       EXPECT_EQ(host.invalidations, std::vector<bool>{false});
     }
   }

@@ -81,7 +81,7 @@ TEST_F(OpenFlowTest, ChosenFileIsAnalysedAndTakenOver) {
   EXPECT_FALSE(view->IsAnalysisBusy());
   EXPECT_FALSE(view->IsDataBusy());
   EXPECT_EQ(view->m_playback.m_playState, 0);
-  EXPECT_EQ(view->m_display.m_cursorFrame, 0);
+  EXPECT_EQ(view->m_playback.m_cursorFrame, 0);
   EXPECT_FALSE(host.TimerRunning(kTimerProgress));
   EXPECT_TRUE(host.TimerRunning(kTimerLegend));
   EXPECT_FALSE(host.legends.empty());

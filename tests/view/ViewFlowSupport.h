@@ -12,6 +12,7 @@
 
 #include "../audio/WavImage.h"
 #include "RecordingHost.h"
+#include "audio/VirtualWaveOutDevice.h"
 #include "view/TestView.h"
 
 namespace velmio::test {
@@ -50,7 +51,7 @@ class ViewFlowTest : public testing::Test {
     return paths;
   }
   std::unique_ptr<CTestView> MakeView(MidiOut* midi = nullptr) {
-    return std::make_unique<CTestView>(host, Paths(), midi);
+    return std::make_unique<CTestView>(host, Paths(), midi, waveOut);
   }
 
   std::string WriteTone(const std::string& name, uint16_t channels, uint32_t rate, uint16_t bits,
@@ -83,6 +84,8 @@ class ViewFlowTest : public testing::Test {
 
   TempDir dir;
   RecordingHost host;
+  // The sound output: plays only when a test advances its clock.
+  VirtualWaveOutDevice waveOut;
   std::unique_ptr<CTestView> view;
 };
 

@@ -8,7 +8,8 @@ namespace velmio::cli {
 // No settings file and no temporary file: a batch run leaves the user's
 // settings alone and starts from the program's defaults.
 ViewSession::ViewSession(ClientSize client)
-    : m_host(client), m_view(std::make_unique<CTestView>(m_host, ProgramPaths{}, nullptr)) {}
+    : m_host(client),
+      m_view(std::make_unique<CTestView>(m_host, ProgramPaths{}, nullptr, m_waveOut)) {}
 
 bool ViewSession::OpenAndWait(const std::string& path) {
   m_view->m_pendingPath = path;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/cli/CliHost.h"
+#include "audio/VirtualWaveOutDevice.h"
 #include "view/TestView.h"
 
 namespace velmio::cli {
@@ -22,6 +23,8 @@ class ViewSession {
 
  private:
   CliHost m_host;
+  // Batch runs play nothing aloud; the view's playback has an output that never sounds.
+  VirtualWaveOutDevice m_waveOut;
   std::unique_ptr<CTestView> m_view;
 };
 

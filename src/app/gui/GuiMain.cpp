@@ -8,6 +8,7 @@
 
 #include "platform/FluidSynthMidiOut.h"
 #include "platform/Locations.h"
+#include "platform/QtWaveOutDevice.h"
 #include "ui/MainFrame.h"
 #include "ui/UiFonts.h"
 
@@ -45,9 +46,11 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("velmio"));
   QApplication::setFont(velmio::ui::UiFont());
   const velmio::Locations where = velmio::FindLocations(argv[0]);
-  // Declared before the frame: the view sends its last messages while it goes.
+  // Declared before the frame: the view sends its last messages and closes
+  // the sound output while it goes.
   const std::unique_ptr<velmio::MidiOut> midi = velmio::CreateDesktopMidiOut();
-  velmio::ui::CMainFrame frame(PathsFrom(where), midi.get());
+  velmio::QtWaveOutDevice waveOut;
+  velmio::ui::CMainFrame frame(PathsFrom(where), midi.get(), waveOut);
   frame.show();
   const QStringList arguments = QApplication::arguments();
   if (arguments.size() > 1) OpenWhenOnScreen(frame, arguments.at(1), kExposeTries);

@@ -1,0 +1,162 @@
+// The view's side of playback: the engine's hooks, the playback commands,
+// the loop popup's commands, timer 1 with its page-following scroll, and the
+// equalizer bank that playback filters through.
+#include <algorithm>
+
+#include "view/TestView.h"
+
+namespace velmio {
+namespace {
+
+constexpr int32_t kKeyboardWidth = 40;
+constexpr int kCursorTimerMs = 100;
+
+}  // namespace
+
+PlaybackHooks CTestView::MakePlaybackHooks() {
+  PlaybackHooks hooks;
+  hooks.report = [this](const std::string& text) { ReportMessage(text); };
+  hooks.recording = [this] { return RecordingForPlayback(); };
+  // Single-voice conversion is not there yet: the recording itself plays.
+  hooks.convertedSamples = [] { return std::span<const int16_t>(); };
+  hooks.renderConvertedSamples = [] {};
+  hooks.revealFrame = [this](int32_t frame) { RevealPlayStart(frame); };
+  hooks.startCursorTimer = [this] { m_host.StartTimer(kTimerPlayback, kCursorTimerMs); };
+  hooks.stopCursorTimer = [this] {
+    m_host.StopTimer(kTimerPlayback);
+    // The end of the data stops playback without a command: the buttons
+    // must learn it too.
+    m_host.CommandStatesChanged();
+  };
+  return hooks;
+}
+
+PlaybackSource CTestView::RecordingForPlayback() const {
+  PlaybackSource source;
+  source.samples =
+      std::span<const int16_t>(m_waveData.m_samples.data(), m_waveData.m_samples.size());
+  source.dataSize = m_waveData.m_wave.dataSize;
+  source.format = m_waveData.m_wave.format;
+  source.hopSize = m_hopSize;
+  return source;
+}
+
+// A recording is being replaced: the old samples and format no longer hold,
+// so nothing plays (with the old format) until the new result is taken over.
+void CTestView::ForgetRecordingForPlayback() {
+  m_playback.Stop();
+  m_playback.m_playState = -1;
+}
+
+// The play start goes just right of the keyboard strip when it is not in view.
+void CTestView::RevealPlayStart(int32_t frame) {
+  const ScrollPoint scroll = m_host.GetScrollPosition();
+  const int64_t column = int64_t{frame} + kKeyboardWidth - scroll.x;
+  if (column >= kKeyboardWidth && column < m_host.GetClientSize().width) return;
+  m_host.ScrollTo({frame, scroll.y});
+}
+
+void CTestView::OnPlay() {
+  m_playback.Play();
+}
+
+void CTestView::OnStop() {
+  m_playback.Stop();
+}
+
+void CTestView::OnPause() {
+  m_playback.Pause();
+}
+
+void CTestView::OnRewind() {
+  if (!m_playback.Rewind()) return;
+  m_host.ScrollTo({0, m_host.GetScrollPosition().y});
+  m_host.Invalidate(false);
+}
+
+void CTestView::OnToggleLoop() {
+  if (!m_playback.ToggleLoop()) return;
+  ShowLoopLabel();
+  ForceRender();
+  m_host.Invalidate(false);
+}
+
+void CTestView::OnSetLoopStart(int32_t x) {
+  SetLoopPoint(x, false);
+}
+
+void CTestView::OnSetLoopEnd(int32_t x) {
+  SetLoopPoint(x, true);
+}
+
+// The markers are part of the rendered picture: a moved point re-renders it,
+// or the old marker would stay until something else did.
+void CTestView::SetLoopPoint(int32_t x, bool end) {
+  if (x < kKeyboardWidth) return;
+  const int32_t frame = x + m_host.GetScrollPosition().x - kKeyboardWidth;
+  const bool stored = end ? m_playback.SetLoopEnd(frame) : m_playback.SetLoopStart(frame);
+  if (!stored) return;
+  ShowLoopLabel();
+  ForceRender();
+  m_host.Invalidate(false);
+}
+
+void CTestView::ShowLoopLabel() {
+  m_host.SetControlText(kControlLoop, m_playback.LoopLabel());
+}
+
+void CTestView::OnPlaybackTimer() {
+  const CursorTick tick = m_playback.OnCursorTimer();
+  UpdatePositionText(tick.timeMs);
+  if (tick.moved) FollowCursor(m_playback.m_cursorFrame);
+}
+
+// Past the right edge the view turns one page, leaving the cursor just right
+// of the keyboard; a cursor left of the view (a loop pass) is brought back.
+void CTestView::FollowCursor(int32_t frame) {
+  const ScrollPoint scroll = m_host.GetScrollPosition();
+  const int32_t width = m_host.GetClientSize().width;
+  const int64_t x = int64_t{frame} + kKeyboardWidth;
+  if (x > int64_t{scroll.x} + width) {
+    m_host.ScrollTo({scroll.x + width - kKeyboardWidth, scroll.y});
+  } else if (x < scroll.x) {
+    m_host.ScrollTo({frame - kKeyboardWidth, scroll.y});
+  }
+  m_host.Invalidate(false);
+}
+
+Equalizer& CTestView::EqualizerBank() {
+  if (m_equalizer == nullptr) {
+    m_equalizer = std::make_unique<Equalizer>(static_cast<float>(m_sampleRate));
+    for (int p = 0; p < kEqPresets; ++p) {
+      std::copy_n(m_settings.m_eqPresetGain[p].begin(), kEqBands, m_equalizer->m_gainDb[p + 1]);
+      m_equalizer->m_q[p + 1] = m_settings.m_eqPresetQ[p];
+    }
+    m_playback.SetEqualizer(m_equalizer.get());
+  }
+  return *m_equalizer;
+}
+
+void CTestView::SaveEqualizerPresets() {
+  if (m_equalizer == nullptr) return;
+  for (int p = 0; p < kEqPresets; ++p) {
+    std::copy_n(m_equalizer->m_gainDb[p + 1], kEqBands, m_settings.m_eqPresetGain[p].begin());
+    m_settings.m_eqPresetQ[p] = m_equalizer->m_q[p + 1];
+  }
+}
+
+// A designed bank is redesigned at once: kept for the old rate, every band
+// would sit at the wrong frequency (an octave off from 44.1 to 22.05 kHz)
+// until its slider happened to move.
+void CTestView::SetEqualizerRate(int sampleRate) {
+  if (m_equalizer == nullptr) return;
+  Equalizer& bank = *m_equalizer;
+  bank.SetSampleRate(static_cast<float>(sampleRate));
+  if (bank.m_q[0] <= 0.0f) return;  // nothing designed yet
+  EqBandGains gains{};
+  std::copy_n(bank.m_gainDb[0], kEqBands, gains.begin());
+  bank.MarkAllDirty();
+  bank.UpdateFilters(gains, bank.m_q[0]);
+}
+
+}  // namespace velmio

@@ -1,0 +1,105 @@
+// The playback group in the window: the toolbar's PLAY and STOP follow the
+// playback, the space bar plays and stops, and the right-click popup sets
+// the loop points at the clicked column.
+#include <QMenu>
+
+#include "FrameFixture.h"
+
+namespace velmio::ui {
+namespace {
+
+class PlaybackCommandsTest : public test::FrameFixture {
+ protected:
+  // Three seconds of mono: longer than the four blocks that playback keeps
+  // queued, so that STOP has a playing state to stop.
+  void LoadTone() {
+    const std::string path = dir.File("three seconds.wav");
+    test::WriteToneWav(path, 1, 44100, 3 * 44100);
+    ASSERT_TRUE(Drop({QString::fromStdString(path)}));
+    ASSERT_TRUE(WaitForResult());
+    frame.UpdateCommandStates();
+  }
+  // PLAY, STOP, ReWind, LOOP as the toolbar shows them.
+  std::vector<bool> Buttons() {
+    return {Button(kCmdPlay)->isEnabled(), Button(kCmdStop)->isEnabled(),
+            Button(kCmdRewind)->isEnabled(), Button(kCmdLoop)->isEnabled()};
+  }
+  void Space() { QTest::keyClick(&frame, Qt::Key_Space); }
+  // Right click at client column x; the loop popup if it opened, else null.
+  QMenu* RightClick(int x) {
+    QTest::mouseClick(Viewport(), Qt::RightButton, Qt::NoModifier, QPoint(x, 100));
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  }
+};
+
+TEST_F(PlaybackCommandsTest, ToolbarFollowsThePlayback) {
+  using B = std::vector<bool>;
+  EXPECT_EQ(Buttons(), (B{false, false, false, false})) << "nothing loaded";
+  LoadTone();
+  EXPECT_EQ(Buttons(), (B{true, false, true, true}));
+
+  Button(kCmdPlay)->click();
+  EXPECT_EQ(View().m_playback.m_playState, 1);
+  EXPECT_EQ(Buttons(), (B{false, true, false, false}));
+  frame.RunCommand(kCmdPause);
+  EXPECT_EQ(Buttons(), (B{true, true, false, false}));
+  Button(kCmdPlay)->click();
+  EXPECT_EQ(View().m_playback.m_playState, 1);
+
+  // The end of the data stops without a command: the buttons learn it at once.
+  while (View().m_playback.m_playState > 0) waveOut.Advance(8192);
+  EXPECT_EQ(Buttons(), (B{true, false, true, true}));
+  EXPECT_EQ(waveOut.Played().size(), 264600u);
+}
+
+TEST_F(PlaybackCommandsTest, SpaceBarPlaysAndStops) {
+  Space();
+  EXPECT_EQ(View().m_playback.m_playState, -1) << "nothing to play";
+  LoadTone();
+  Space();
+  EXPECT_EQ(View().m_playback.m_playState, 1);
+  waveOut.Advance(10000);
+  Space();
+  EXPECT_EQ(View().m_playback.m_playState, 0);
+  EXPECT_EQ(View().m_playback.m_playStartByte, 10000) << "the next play continues there";
+  Space();
+  frame.RunCommand(kCmdPause);
+  Space();
+  EXPECT_EQ(View().m_playback.m_playState, 1) << "paused: the space bar resumes";
+  Space();
+  EXPECT_EQ(View().m_playback.m_playState, 0);
+}
+
+TEST_F(PlaybackCommandsTest, RightClickPopupSetsTheLoopPoints) {
+  LoadTone();
+  EXPECT_EQ(RightClick(140), nullptr) << "loop off";
+  Button(kCmdLoop)->click();
+  EXPECT_TRUE(frame.Action(kCmdLoop)->isChecked());
+  EXPECT_EQ(frame.DialogBar().ControlText(1045), QStringLiteral("LOOP  0:00.0～0:02.9"));
+
+  const struct {
+    int x;
+    int command;
+  } clicks[] = {{140, kCmdLoopStart}, {240, kCmdLoopEnd}};
+  for (const auto& c : clicks) {
+    QMenu* popup = RightClick(c.x);
+    ASSERT_NE(popup, nullptr);
+    const QList<QAction*> items = popup->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->text(), QStringLiteral("ループ再生の開始位置を指定"));
+    EXPECT_EQ(items[1]->text(), QStringLiteral("ループ再生の終了位置を指定"));
+    (c.command == kCmdLoopStart ? items[0] : items[1])->trigger();
+    popup->close();
+  }
+  EXPECT_EQ(View().m_playback.m_loopStartFrame, 100);
+  EXPECT_EQ(View().m_playback.m_loopEndFrame, 200);
+  // 100 and 200 frames of 512 bytes at 88200 bytes a second: 580 and 1160 ms.
+  EXPECT_EQ(frame.DialogBar().ControlText(1045), QStringLiteral("LOOP  0:00.5～0:01.1"));
+
+  Space();
+  EXPECT_EQ(RightClick(140), nullptr) << "playing";
+  Space();
+}
+
+}  // namespace
+}  // namespace velmio::ui
