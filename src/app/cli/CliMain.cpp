@@ -18,6 +18,12 @@ constexpr char kUsage[] =
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
     "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n";
 
+// Qt's own notices (about runtime folders, fonts, platforms) are not the
+// tool's output: stderr carries the progress and the user's messages only.
+void DropQtNotices(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -37,6 +43,7 @@ int main(int argc, char** argv) {
   }
   // The view draws with QtGui (fonts for the labels); no display is needed.
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  qInstallMessageHandler(DropQtNotices);
   int qtArgc = 1;
   QGuiApplication application(qtArgc, argv);
   return verb == "render" ? velmio::cli::RunRenderCommand(args) : velmio::cli::RunAnalyseCommand(args);
