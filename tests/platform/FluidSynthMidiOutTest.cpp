@@ -17,13 +17,6 @@
 #include "platform/FluidSynthMidiOut.h"
 #include "view/MidiNoteOutput.h"
 
-// FluidSynth loads a soundfont's samples on libgomp's thread pool. libgomp is
-// not built for ThreadSanitizer and hands work over through futexes it cannot
-// see, so its pool's own memory looks raced; nothing of ours is involved.
-extern "C" const char* __tsan_default_suppressions() {
-  return "race:libgomp.so\n";
-}
-
 namespace velmio::test {
 namespace {
 
