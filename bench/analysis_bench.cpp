@@ -3,6 +3,8 @@
 // with the shipped analysis, and prints the ratio of their times.
 #include <benchmark/benchmark.h>
 
+#include "RatioReporter.h"
+
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -86,17 +88,6 @@ void BM_ShippedAnalysis(benchmark::State& state) {
   }
 }
 
-// Remembers each benchmark's real time per iteration, for the ratio line.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) seconds[run.run_name.function_name] = run.GetAdjustedRealTime() / 1e3;
-    }
-  }
-  std::map<std::string, double> seconds;
-};
 
 }  // namespace
 
@@ -108,8 +99,8 @@ int main(int argc, char** argv) {
   SharedFixture();
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double reference = reporter.seconds["BM_ReferenceAnalysis"];
-  const double shipped = reporter.seconds["BM_ShippedAnalysis"];
+  const double reference = reporter.TimeOf("BM_ReferenceAnalysis") / 1e3;  // ms to s
+  const double shipped = reporter.TimeOf("BM_ShippedAnalysis") / 1e3;
   std::printf("\n%d s stereo at %d Hz, defaults, %u hardware threads, %s rows\n", kSeconds, kRate,
               std::thread::hardware_concurrency(), SimdLevelName(DetectSimdLevel()));
   if (reference > 0 && shipped > 0) {

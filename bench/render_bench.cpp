@@ -5,6 +5,8 @@
 // picture and draws the cursor.
 #include <benchmark/benchmark.h>
 
+#include "RatioReporter.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -142,18 +144,6 @@ void BM_CachedPaint(benchmark::State& state) {
 }
 
 // Remembers each benchmark's real time per iteration, for the ratio line.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) {
-        milliseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
-      }
-    }
-  }
-  std::map<std::string, double> milliseconds;
-};
 
 }  // namespace
 
@@ -170,8 +160,8 @@ int main(int argc, char** argv) {
   SharedResult();
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double reference = reporter.milliseconds["BM_ReferenceRender"];
-  const double shipped = reporter.milliseconds["BM_ShippedRender"];
+  const double reference = reporter.TimeOf("BM_ReferenceRender");
+  const double shipped = reporter.TimeOf("BM_ShippedRender");
   std::printf("\n%dx%d client, %d s at %d Hz, C1-C10, gain 24 range 20, grey scale\n", kWidth,
               kHeight, kSeconds, kRate);
   if (reference > 0 && shipped > 0) {
