@@ -15,7 +15,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) m_time[run.run_name.function_name] = run.GetAdjustedRealTime();
+      if (run.run_type == Run::RT_Iteration)
+        m_time[run.run_name.function_name] = run.GetAdjustedRealTime();
     }
   }
   // Real time per iteration of the named benchmark (0 when it did not run).

@@ -3,8 +3,6 @@
 // with the shipped analysis, and prints the ratio of their times.
 #include <benchmark/benchmark.h>
 
-#include "RatioReporter.h"
-
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -13,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "RatioReporter.h"
 #include "dsp/CpuFeatures.h"
 #include "engine/AnalysisJob.h"
 #include "reference_constant_q.h"
@@ -87,7 +86,6 @@ void BM_ShippedAnalysis(benchmark::State& state) {
     benchmark::DoNotOptimize(result.m_levelDb.data());
   }
 }
-
 
 }  // namespace
 

@@ -100,7 +100,8 @@ void AnalyseSignal(const AnalysisInput& input, Spectrogram& result) {
   // level to the bin's 8/N display rows.
   const int rowsPerBin = 8 / input.binsPerSemitone;
   for (int k = 0; k < g.binCount; ++k) {
-    float* first = BinRow(result.m_levelDb.data(), g.binCount, g.frameCount, input.binsPerSemitone, k);
+    float* first =
+        BinRow(result.m_levelDb.data(), g.binCount, g.frameCount, input.binsPerSemitone, k);
     for (std::size_t t = 0; t < frames; ++t) {
       const float level = ApproxDecibel(power[k * frames + t]);
       for (int copy = 0; copy < rowsPerBin; ++copy) first[copy * frames + t] = level;

@@ -5,8 +5,6 @@
 // picture and draws the cursor.
 #include <benchmark/benchmark.h>
 
-#include "RatioReporter.h"
-
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -16,6 +14,7 @@
 #include <map>
 #include <string>
 
+#include "RatioReporter.h"
 #include "view/ColorTable.h"
 #include "view/GridPainter.h"
 #include "view/KeyboardPainter.h"

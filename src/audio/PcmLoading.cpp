@@ -21,7 +21,8 @@ constexpr uint32_t kMaxSampleRate = 384000;
 bool IsAccepted(const WaveFormat& format) {
   if (format.nChannels != 1 && format.nChannels != 2) return false;
   if (format.wBitsPerSample != 16 && format.wBitsPerSample != 24) return false;
-  if (format.nSamplesPerSec < kMinSampleRate || format.nSamplesPerSec > kMaxSampleRate) return false;
+  if (format.nSamplesPerSec < kMinSampleRate || format.nSamplesPerSec > kMaxSampleRate)
+    return false;
   // Samples must be packed at their own width: 24-bit samples in 4-byte
   // containers would be cut into 3-byte pieces and turn to noise.
   if (format.nBlockAlign != format.nChannels * format.wBitsPerSample / 8) return false;

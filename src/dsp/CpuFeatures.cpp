@@ -33,9 +33,12 @@ SimdLevel DetectSimdLevel() {
 
 const char* SimdLevelName(SimdLevel level) {
   switch (level) {
-    case SimdLevel::kAvx2Fma: return "avx2+fma";
-    case SimdLevel::kSse4: return "sse4";
-    default: return "scalar";
+    case SimdLevel::kAvx2Fma:
+      return "avx2+fma";
+    case SimdLevel::kSse4:
+      return "sse4";
+    default:
+      return "scalar";
   }
 }
 

@@ -42,7 +42,8 @@ void AnalyseSignal(const AnalysisInput& input, Spectrogram& result,
   ConstantQOptions transform = options;
   const int rowsPerBin = 8 / input.binsPerSemitone;
   transform.powerRowStride = -static_cast<int64_t>(rowsPerBin) * g.frameCount;
-  float* lowestBinRow = BinRow(result.m_levelDb.data(), g.binCount, g.frameCount, input.binsPerSemitone, 0);
+  float* lowestBinRow =
+      BinRow(result.m_levelDb.data(), g.binCount, g.frameCount, input.binsPerSemitone, 0);
   ComputeConstantQ(result.m_monoSignal.data(), g.paddedLength, input.lowNote, input.highNote,
                    *input.bank, g.frameCount, g.binCount, lowestBinRow, transform);
 
@@ -55,7 +56,9 @@ void AnalyseSignal(const AnalysisInput& input, Spectrogram& result,
                        options.workerCount);
 }
 
-AnalysisJob::~AnalysisJob() { Abandon(); }
+AnalysisJob::~AnalysisJob() {
+  Abandon();
+}
 
 void AnalysisJob::Start(const AnalysisInput& input, Spectrogram& result, AnalysisStages stages) {
   JoinThread();
@@ -81,7 +84,8 @@ void AnalysisJob::Run(AnalysisInput input, Spectrogram* result, AnalysisStages s
     g_analysisProgress.store(0);
     stages.extractFormants(*result);
   }
-  m_analysisSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  m_analysisSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   m_analysisState.store(kAnalysisFinished);
   m_analysisState.notify_all();
   // Wait for the UI thread to take the result over. Abandon() sets m_cancel

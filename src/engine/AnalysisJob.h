@@ -14,12 +14,12 @@ namespace velmio {
 
 // Values of the analysis state.
 enum AnalysisState : int {
-  kAnalysisIdle = 0,        // nothing to draw
-  kAnalysisTransform = 1,   // transform running; g_analysisProgress in percent
-  kAnalysisFinished = 2,    // result complete, waiting for the UI thread
-  kAnalysisTakenOver = 3,   // the UI thread owns the result and may draw it
-  kAnalysisPitch = 4,       // pitch detection running
-  kAnalysisFormants = 5,    // formant extraction running
+  kAnalysisIdle = 0,       // nothing to draw
+  kAnalysisTransform = 1,  // transform running; g_analysisProgress in percent
+  kAnalysisFinished = 2,   // result complete, waiting for the UI thread
+  kAnalysisTakenOver = 3,  // the UI thread owns the result and may draw it
+  kAnalysisPitch = 4,      // pitch detection running
+  kAnalysisFormants = 5,   // formant extraction running
 };
 
 inline bool IsAnalysisBusy(int state) {

@@ -6,7 +6,9 @@
 namespace velmio {
 namespace {
 
-std::size_t PaddedToEight(int n) { return static_cast<std::size_t>((n + 7) & ~7); }
+std::size_t PaddedToEight(int n) {
+  return static_cast<std::size_t>((n + 7) & ~7);
+}
 
 bool WindowFits(int64_t frame, int hop, int shift, int length, int64_t decimatedLength) {
   const int64_t first = WindowStart(frame, hop, shift, length);
@@ -75,7 +77,8 @@ void PlanBins(const KernelBank& bank, int firstBin, int binCount, int paddedLeng
   for (int k = 0; k < binCount; ++k) {
     const BinPlan& bin = plan.bins[k];
     const float* taps = bank.TapsOf(firstBin + k);
-    WriteRows(taps, bin.length, 0, PaddedToEight(bin.length), plan.kernels.data() + bin.planarOffset);
+    WriteRows(taps, bin.length, 0, PaddedToEight(bin.length),
+              plan.kernels.data() + bin.planarOffset);
     if (bin.alignedOffset != kNoAlignedKernel) {
       WriteRows(taps, bin.length, bin.lead, static_cast<std::size_t>(bin.alignedLength),
                 plan.kernels.data() + bin.alignedOffset);
@@ -84,7 +87,8 @@ void PlanBins(const KernelBank& bank, int firstBin, int binCount, int paddedLeng
 }
 
 BinRun MakeBinRun(const TransformPlan& plan, const BinPlan& bin, const float* signal,
-                  int64_t signalLength, bool signalAligned, int hop, int begin, int end, float* power) {
+                  int64_t signalLength, bool signalAligned, int hop, int begin, int end,
+                  float* power) {
   const float* re = plan.kernels.data() + bin.planarOffset;
   BinRun run{};
   run.kernelRe = re;

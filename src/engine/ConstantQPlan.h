@@ -37,6 +37,7 @@ void PlanBins(const KernelBank& bank, int firstBin, int binCount, int paddedLeng
 
 // The BinRun for frames [begin, end) of a planned bin.
 BinRun MakeBinRun(const TransformPlan& plan, const BinPlan& bin, const float* signal,
-                  int64_t signalLength, bool signalAligned, int hop, int begin, int end, float* power);
+                  int64_t signalLength, bool signalAligned, int hop, int begin, int end,
+                  float* power);
 
 }  // namespace velmio

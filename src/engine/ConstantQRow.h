@@ -17,13 +17,13 @@ struct BinRun {
   // straddles a cache line. Null when not available.
   const float* alignedRe;
   const float* alignedIm;
-  int alignedLength;      // a multiple of 8
-  int lead;               // zero taps in front, 0..7
-  const float* signal;    // the decimated signal the kernel applies to
-  int64_t signalLength;   // samples in `signal`; nothing past it is read
-  int hop;                // input samples per frame
-  int decimationShift;    // log2 of the decimation
-  int frameBegin;  // first frame of the run; every frame of the run fits the signal
+  int alignedLength;     // a multiple of 8
+  int lead;              // zero taps in front, 0..7
+  const float* signal;   // the decimated signal the kernel applies to
+  int64_t signalLength;  // samples in `signal`; nothing past it is read
+  int hop;               // input samples per frame
+  int decimationShift;   // log2 of the decimation
+  int frameBegin;        // first frame of the run; every frame of the run fits the signal
   int frameEnd;
   float* power;  // the bin's output row; frame t goes to power[t]
 };

@@ -45,10 +45,12 @@ __m128 SumLanes(const __m256 v[4]) {
 // kernel's last tap or the window's last sample. Aligned windows start on
 // 32-byte boundaries.
 template <bool kAligned>
-void FourWindowPowers(const float* const x[4], const float* kernelRe, const float* kernelIm, int taps,
-                      float* out) {
-  __m256 sumRe[4] = {_mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps()};
-  __m256 sumIm[4] = {_mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps()};
+void FourWindowPowers(const float* const x[4], const float* kernelRe, const float* kernelIm,
+                      int taps, float* out) {
+  __m256 sumRe[4] = {_mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps(),
+                     _mm256_setzero_ps()};
+  __m256 sumIm[4] = {_mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps(),
+                     _mm256_setzero_ps()};
   const int whole = taps & ~7;
   for (int j = 0; j < whole; j += 8) {
     const __m256 kr = _mm256_load_ps(kernelRe + j);
@@ -78,7 +80,8 @@ void FourWindowPowers(const float* const x[4], const float* kernelRe, const floa
 // Frames t..t+3 read where their windows start.
 void ComputeFourFrames(const BinRun& run, int t, float* out) {
   const float* x[4];
-  for (int f = 0; f < 4; ++f) x[f] = run.signal + WindowStart(t + f, run.hop, run.decimationShift, run.length);
+  for (int f = 0; f < 4; ++f)
+    x[f] = run.signal + WindowStart(t + f, run.hop, run.decimationShift, run.length);
   FourWindowPowers<false>(x, run.kernelRe, run.kernelIm, run.length, out);
 }
 

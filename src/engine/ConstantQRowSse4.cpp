@@ -15,7 +15,8 @@ float HorizontalSum(__m128 v) {
 // Four frames share each load of the kernel.
 void ComputeFourFrames(const BinRun& run, int t, float* out) {
   const float* x[4];
-  for (int f = 0; f < 4; ++f) x[f] = run.signal + WindowStart(t + f, run.hop, run.decimationShift, run.length);
+  for (int f = 0; f < 4; ++f)
+    x[f] = run.signal + WindowStart(t + f, run.hop, run.decimationShift, run.length);
   __m128 re[4] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
   __m128 im[4] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
   for (int j = 0; j < run.length; j += 4) {

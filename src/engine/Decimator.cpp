@@ -23,8 +23,8 @@ struct LowPassState {
   // older outputs. The reordering changes the double-precision sum by a few
   // units in its last place, far below the float the result is stored as.
   float Step(double x) {
-    const double partial = kB0 * x + kB1 * x1 + kB2 * x2 + kB1 * x3 + kB0 * x4 - kA2 * y2 -
-                           kA3 * y3 - kA4 * y4;
+    const double partial =
+        kB0 * x + kB1 * x1 + kB2 * x2 + kB1 * x3 + kB0 * x4 - kA2 * y2 - kA3 * y3 - kA4 * y4;
     const double y = partial - kA1 * y1;
     x4 = x3;
     x3 = x2;

@@ -10,7 +10,9 @@ constexpr double kTwoPi = 6.283185307;  // the value the kernels were designed w
 constexpr float kTrapezoidCycles = 23.8f;
 
 // 2^x evaluated in double precision and rounded to single.
-float Pow2(float x) { return static_cast<float>(std::pow(2.0, static_cast<double>(x))); }
+float Pow2(float x) {
+  return static_cast<float>(std::pow(2.0, static_cast<double>(x)));
+}
 
 float QualityFactor(int binsPerSemitone) {
   return 1.0f / (Pow2(1.0f / static_cast<float>(12 * binsPerSemitone)) - 1.0f);
@@ -21,7 +23,8 @@ int RawLength(const KernelParams& params, float frequency) {
   const float fs = static_cast<float>(params.sampleRate);
   int length = 0;
   if (params.windowMode == 0) {
-    length = static_cast<int>(std::floor(QualityFactor(params.binsPerSemitone) * fs / frequency + 0.5));
+    length =
+        static_cast<int>(std::floor(QualityFactor(params.binsPerSemitone) * fs / frequency + 0.5));
   } else {
     length = static_cast<int>(24.0f * fs / frequency);
   }
@@ -92,7 +95,8 @@ int DecimationForFrequency(float frequency) {
 float BinFrequency(const KernelParams& params, int bin) {
   const int n = params.binsPerSemitone;
   const float offset = 0.5f - Pow2(static_cast<float>(-n));
-  const float base = Pow2((-57.0f - offset) * (1.0f / 12.0f)) * static_cast<float>(params.a4Frequency);
+  const float base =
+      Pow2((-57.0f - offset) * (1.0f / 12.0f)) * static_cast<float>(params.a4Frequency);
   return Pow2(static_cast<float>(bin) * (1.0f / static_cast<float>(12 * n))) * base;
 }
 

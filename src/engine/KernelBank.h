@@ -27,7 +27,7 @@ struct KernelParams {
 struct KernelBank {
   std::vector<KernelInfo> m_kernelInfo;
   AlignedBuffer<float> m_kernelTaps;  // interleaved (re, im) per tap, kernels back to back
-  std::vector<int64_t> m_firstTap;    // tap index of each bin's first tap; one more entry at the end
+  std::vector<int64_t> m_firstTap;  // tap index of each bin's first tap; one more entry at the end
   KernelParams m_params;
 
   int BinCount() const { return static_cast<int>(m_kernelInfo.size()); }

@@ -15,7 +15,8 @@ void ConvertBins(float* levelDb, int binBegin, int binEnd, int binCount, int fra
   for (int k = binBegin; k < binEnd; ++k) {
     float* first = BinRow(levelDb, binCount, frameCount, binsPerSemitone, k);
     for (std::size_t t = 0; t < frames; ++t) first[t] = ApproxDecibel(first[t]);
-    for (int copy = 1; copy < rowsPerBin; ++copy) std::copy(first, first + frames, first + copy * frames);
+    for (int copy = 1; copy < rowsPerBin; ++copy)
+      std::copy(first, first + frames, first + copy * frames);
   }
 }
 

@@ -22,7 +22,9 @@ QtWaveOutDevice::QtWaveOutDevice() {
   QObject::connect(&m_poll, &QTimer::timeout, [this] { Poll(); });
 }
 
-QtWaveOutDevice::~QtWaveOutDevice() { Close(); }
+QtWaveOutDevice::~QtWaveOutDevice() {
+  Close();
+}
 
 void QtWaveOutDevice::SetBlockDoneHandler(std::function<void()> handler) {
   m_blockDone = std::move(handler);
@@ -61,7 +63,8 @@ int QtWaveOutDevice::Write(const void* data, int32_t bytes) {
   if (!IsOpen()) return kNotOpen;
   if (m_queued == kMaxQueued) return kQueueFull;
   m_written += std::max<int32_t>(bytes, 0);
-  m_blocks[(m_firstBlock + m_queued) % kMaxQueued] = Block{static_cast<const char*>(data), bytes, m_written};
+  m_blocks[(m_firstBlock + m_queued) % kMaxQueued] =
+      Block{static_cast<const char*>(data), bytes, m_written};
   ++m_queued;
   Feed();
   return 0;
@@ -89,8 +92,8 @@ void QtWaveOutDevice::Feed() {
 int64_t QtWaveOutDevice::HeardBytes() const {
   if (!IsOpen()) return 0;
   const int64_t blockAlign = std::max<int64_t>(m_format.nBlockAlign, 1);
-  const int64_t processed =
-      m_sink->processedUSecs() * static_cast<int64_t>(m_format.nSamplesPerSec) / 1000000 * blockAlign;
+  const int64_t processed = m_sink->processedUSecs() *
+                            static_cast<int64_t>(m_format.nSamplesPerSec) / 1000000 * blockAlign;
   const int64_t buffered = m_sink->bufferSize() - m_sink->bytesFree();
   return std::clamp<int64_t>(processed - std::max<int64_t>(buffered, 0), 0, m_fed);
 }
@@ -101,7 +104,8 @@ void QtWaveOutDevice::Poll() {
   int64_t heard = HeardBytes();
   // A sink that ran dry (or lost its output) has played everything it was given.
   const QAudio::State state = m_sink->state();
-  if ((state == QAudio::IdleState || state == QAudio::StoppedState) && m_fed == m_written) heard = m_fed;
+  if ((state == QAudio::IdleState || state == QAudio::StoppedState) && m_fed == m_written)
+    heard = m_fed;
   ReportFinished(heard);
 }
 

@@ -50,9 +50,11 @@ class QtWaveOutDevice : public WaveOutDevice {
   std::array<Block, kMaxQueued> m_blocks{};
   std::size_t m_firstBlock = 0;
   std::size_t m_queued = 0;
-  const Block& QueuedBlock(std::size_t i) const { return m_blocks[(m_firstBlock + i) % kMaxQueued]; }
-  int64_t m_written = 0;       // stream bytes accepted by Write
-  int64_t m_fed = 0;           // stream bytes handed to the sink
+  const Block& QueuedBlock(std::size_t i) const {
+    return m_blocks[(m_firstBlock + i) % kMaxQueued];
+  }
+  int64_t m_written = 0;  // stream bytes accepted by Write
+  int64_t m_fed = 0;      // stream bytes handed to the sink
   bool m_paused = false;
   int64_t m_pausedAt = 0;
   std::function<void()> m_blockDone;

@@ -15,8 +15,12 @@ class HeadlessHost : public Host {
   MessageAnswer ShowMessage(const std::string&, MessageButtons buttons) override {
     return buttons == MessageButtons::kOk ? MessageAnswer::kOk : MessageAnswer::kNo;
   }
-  std::optional<std::string> AskOpenPath(const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> AskSavePath(const std::string&, const std::string&) override { return {}; }
+  std::optional<std::string> AskOpenPath(const std::string&, const std::string&) override {
+    return {};
+  }
+  std::optional<std::string> AskSavePath(const std::string&, const std::string&) override {
+    return {};
+  }
   void SetStatusText(int, const std::string&) override {}
   void SetControlText(int, const std::string&) override {}
   void SetLegendImage(const QImage&) override {}
@@ -45,7 +49,8 @@ class HeadlessHost : public Host {
   void StartTimer(int, int) override {}
   void StopTimer(int) override {}
   int64_t ClockMilliseconds() const override {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_start)
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 m_start)
         .count();
   }
   void CommandStatesChanged() override {}

@@ -61,7 +61,8 @@ void CTestView::OnToggleGrid() {
 }
 
 void CTestView::UpdateLevelLabels() {
-  const LevelLabels labels = velmio::UpdateLevelLabels(m_settings.m_levelTopDb, m_settings.m_levelRangeDb);
+  const LevelLabels labels =
+      velmio::UpdateLevelLabels(m_settings.m_levelTopDb, m_settings.m_levelRangeDb);
   m_host.SetControlText(kControlLevelLow, labels.m_bottom);
   m_host.SetControlText(kControlLevelHigh, labels.m_top);
 }
@@ -120,11 +121,13 @@ void CTestView::UpdatePositionText(int32_t positionMs) {
   const WaveFormat& format = m_waveData.m_wave.format;
   const int64_t bytesPerSecond = format.nAvgBytesPerSec;
   const int32_t total =
-      bytesPerSecond > 0 ? static_cast<int32_t>(int64_t{m_waveData.m_wave.dataSize} * 1000 / bytesPerSecond) : 0;
+      bytesPerSecond > 0
+          ? static_cast<int32_t>(int64_t{m_waveData.m_wave.dataSize} * 1000 / bytesPerSecond)
+          : 0;
   const int32_t p = positionMs;
   char time[96];
-  std::snprintf(time, sizeof time, "%3d:%02d.%1d / %d:%02d.%1d", p / 1000 / 60, p / 1000 % 60, p / 100 % 10,
-                total / 1000 / 60, total / 1000 % 60, total / 100 % 10);
+  std::snprintf(time, sizeof time, "%3d:%02d.%1d / %d:%02d.%1d", p / 1000 / 60, p / 1000 % 60,
+                p / 100 % 10, total / 1000 / 60, total / 1000 % 60, total / 100 % 10);
   m_host.SetStatusText(kStatusPanePosition, time);
   m_host.SetControlText(kControlTime, std::string("時間") + time);
   if (!m_display.m_barDisplay) {

@@ -39,7 +39,8 @@ bool CTestView::OnFileOpen() {
 bool CTestView::OpenAndAnalyse() {
   const bool decoder = m_settings.m_decoderPath != "none";
   if (m_pendingPath.empty()) {
-    std::optional<std::string> chosen = m_host.AskOpenPath(decoder ? kDecoderFilter : kWaveOnlyFilter, "wav");
+    std::optional<std::string> chosen =
+        m_host.AskOpenPath(decoder ? kDecoderFilter : kWaveOnlyFilter, "wav");
     if (!chosen) return false;
     m_filePath = *chosen;
   } else {
@@ -74,8 +75,9 @@ bool CTestView::LoadRecording(const std::string& path) {
     return false;
   }
   const std::string title = std::filesystem::path(m_filePath).filename().string();
-  return LoadPcm(m_waveData, [this](const std::string& text) { ReportMessage(text); },
-                 [this, &title] { m_host.SetWindowTitle(title); });
+  return LoadPcm(
+      m_waveData, [this](const std::string& text) { ReportMessage(text); },
+      [this, &title] { m_host.SetWindowTitle(title); });
 }
 
 void CTestView::PrepareForAnalysis() {

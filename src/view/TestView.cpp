@@ -43,7 +43,9 @@ void CTestView::ReportMessage(const std::string& text) {
   m_host.ShowMessage(text, MessageButtons::kOk);
 }
 
-void CTestView::ForceRender() { m_renderer.Cache().m_forceRender = 1; }
+void CTestView::ForceRender() {
+  m_renderer.Cache().m_forceRender = 1;
+}
 
 RenderInputs CTestView::MakeRenderInputs() const {
   RenderInputs in;
@@ -91,9 +93,13 @@ RenderInputs CTestView::MakeRenderInputs() const {
   return in;
 }
 
-void CTestView::DrawView(QPainter& window) { m_renderer.DrawView(window, MakeRenderInputs()); }
+void CTestView::DrawView(QPainter& window) {
+  m_renderer.DrawView(window, MakeRenderInputs());
+}
 
-QImage CTestView::RenderToImage() { return RenderViewImage(MakeRenderInputs()); }
+QImage CTestView::RenderToImage() {
+  return RenderViewImage(MakeRenderInputs());
+}
 
 void CTestView::OnInitialUpdate() {
   if (m_display.m_scrollSizesDirty) {

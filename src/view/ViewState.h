@@ -27,8 +27,8 @@ struct DisplayState {
   int32_t m_hoverY = -1;
   int32_t m_barDisplay = 0;
   bool m_scrollSizesDirty = false;
-  int64_t m_lastHoverClock = 0;   // clock of the last accepted mouse move
-  int32_t m_lastPositionMs = 0;   // last position given to the read-out
+  int64_t m_lastHoverClock = 0;  // clock of the last accepted mouse move
+  int32_t m_lastPositionMs = 0;  // last position given to the read-out
   int32_t m_lastProgressShown = -1;
   ColorTable m_colorTable{};
   QImage m_legend;

@@ -44,9 +44,24 @@ struct AnalyseCase {
 TEST_F(CliAnalyse, FilesAgreeWithAnIndependentAnalysis) {
   const AnalyseCase cases[] = {
       {"mono16", 44100, 1, 16, "", {44100, 4, 1, 440, 12, 120}},
-      {"stereo24", 48000, 2, 24, "--bins 2 --window cq --low C2 --high C8", {48000, 2, 0, 440, 24, 96}},
-      {"stereo16_22k", 22050, 2, 16, "--bins 8 --a4 442 --low C3 --high C7", {22050, 8, 1, 442, 36, 84}},
-      {"mono24_96k", 96000, 1, 24, "--bins 1 --window trapezoid --low C0 --high C10", {96000, 1, 1, 440, 0, 120}},
+      {"stereo24",
+       48000,
+       2,
+       24,
+       "--bins 2 --window cq --low C2 --high C8",
+       {48000, 2, 0, 440, 24, 96}},
+      {"stereo16_22k",
+       22050,
+       2,
+       16,
+       "--bins 8 --a4 442 --low C3 --high C7",
+       {22050, 8, 1, 442, 36, 84}},
+      {"mono24_96k",
+       96000,
+       1,
+       24,
+       "--bins 1 --window trapezoid --low C0 --high C10",
+       {96000, 1, 1, 440, 0, 120}},
   };
   for (const AnalyseCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -61,7 +76,8 @@ TEST_F(CliAnalyse, FilesAgreeWithAnIndependentAnalysis) {
     EXPECT_NE(run.out.find(std::string(" 秒  ") + line), std::string::npos) << run.out;
     EXPECT_NE(run.err.find("% completed."), std::string::npos) << run.err;
 
-    const testing::IndependentResult expected = testing::AnalyseIndependently(MonoOf(wav), c.settings);
+    const testing::IndependentResult expected =
+        testing::AnalyseIndependently(MonoOf(wav), c.settings);
     const std::string file = ReadAll(output);
     const int f = expected.frames, r = expected.rows;
     const std::size_t n = static_cast<std::size_t>(r) * f;
@@ -77,7 +93,9 @@ TEST_F(CliAnalyse, FilesAgreeWithAnIndependentAnalysis) {
     EXPECT_EQ(Int(file, 624), r);
     EXPECT_EQ(Int(file, 628), static_cast<int32_t>(n));
     const std::size_t tempo = 632 + 4 * n;
-    EXPECT_EQ(Int(file, tempo) * 1000 + Int(file, tempo + 4) * 100 + Int(file, tempo + 8) * 10 + Int(file, tempo + 12), 440);
+    EXPECT_EQ(Int(file, tempo) * 1000 + Int(file, tempo + 4) * 100 + Int(file, tempo + 8) * 10 +
+                  Int(file, tempo + 12),
+              440);
 
     double loudest = -1e9;
     for (double v : expected.levelDb) loudest = std::max(loudest, v);
@@ -119,11 +137,13 @@ TEST_F(CliAnalyse, RefusedInputWritesNothing) {
     std::string input;
     const char* message;
   } cases[] = {
-      {WriteFile("eight.wav", WavBytes(eightBit)), "16/24bit, 22.05kHz以上のwavファイルのみ有効です。"},
+      {WriteFile("eight.wav", WavBytes(eightBit)),
+       "16/24bit, 22.05kHz以上のwavファイルのみ有効です。"},
       {WriteFile("slow.wav", WavBytes(slow)), "16/24bit, 22.05kHz以上のwavファイルのみ有効です。"},
       {WriteFile("song.mp3", "ID3\x03not a wave file"), "mmioDescend(WAVE) failed."},
       {(dir_ / "missing.wav").string(), "mmioOpen(MMIO_READ) failed."},
-      {WriteFile("cut.wav", WavBytes(MakeMusic(44100, 2, 16, 0.1)).substr(0, 2000)), "File read error."},
+      {WriteFile("cut.wav", WavBytes(MakeMusic(44100, 2, 16, 0.1)).substr(0, 2000)),
+       "File read error."},
   };
   for (const Case& c : cases) {
     const std::string output = (dir_ / "out.vlx").string();
@@ -137,9 +157,10 @@ TEST_F(CliAnalyse, RefusedInputWritesNothing) {
 
 TEST_F(CliAnalyse, BadArgumentsAreRefusedWithUsage) {
   const std::string input = WriteFile("a.wav", WavBytes(MakeMusic(44100, 1, 16, 0.1)));
-  for (const std::string& args : std::vector<std::string>{"analyse", "analyse " + input, "analyse " + input + " -o x.vlx --bins 3",
-                                 "analyse " + input + " -o x.vlx --low C5", "analyse " + input + " -o x.vlx --high C5",
-                                 "analyse " + input + " -o x.vlx --window hann", "frobnicate"}) {
+  for (const std::string& args : std::vector<std::string>{
+           "analyse", "analyse " + input, "analyse " + input + " -o x.vlx --bins 3",
+           "analyse " + input + " -o x.vlx --low C5", "analyse " + input + " -o x.vlx --high C5",
+           "analyse " + input + " -o x.vlx --window hann", "frobnicate"}) {
     const CliRun run = Run(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_FALSE(run.err.empty()) << args;

@@ -1,7 +1,8 @@
 // velmio-cli render end to end: the picture of a recording with known content.
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QImage>
-#include <gtest/gtest.h>
 
 #include "CliTestSupport.h"
 
@@ -14,12 +15,15 @@ using CliRender = CliFixture;
 Wav Sine(double hz, double amplitude, double seconds) {
   Wav w{44100, 1, 16, {}};
   for (int i = 0; i < static_cast<int>(44100 * seconds); ++i) {
-    w.samples.push_back(static_cast<int32_t>(std::lround(amplitude * std::sin(2 * M_PI * hz * i / 44100))));
+    w.samples.push_back(
+        static_cast<int32_t>(std::lround(amplitude * std::sin(2 * M_PI * hz * i / 44100))));
   }
   return w;
 }
 
-int Grey(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)); }
+int Grey(const QImage& image, int x, int y) {
+  return qGray(image.pixel(x, y));
+}
 
 TEST_F(CliRender, SineLandsOnItsNoteRows) {
   // A4 (note 57) in the default range C1..C10 fills display rows 8*(119-57) .. +7;
@@ -28,7 +32,8 @@ TEST_F(CliRender, SineLandsOnItsNoteRows) {
   const std::string output = (dir_ / "a4.png").string();
   // Top colour at 0 dB, so that the sine's -12 dB does not saturate and the
   // brightest row is the closest sub-bin, +0.0625 semitone: rows 2-3 of the block.
-  const CliRun run = Run("render " + input + " -o " + output + " --size 400x300 --scroll 0,400 --gain 0 --range 40");
+  const CliRun run = Run("render " + input + " -o " + output +
+                         " --size 400x300 --scroll 0,400 --gain 0 --range 40");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("処理時間"), std::string::npos);
   QImage image(QString::fromStdString(output));
@@ -51,7 +56,8 @@ TEST_F(CliRender, DisplayOptionsChangeThePicture) {
   const std::string input = WriteFile("a4.wav", WavBytes(Sine(440.0, 2000, 1.0)));
   const auto render = [&](const std::string& name, const std::string& options) {
     const std::string output = (dir_ / name).string();
-    const CliRun run = Run("render " + input + " -o " + output + " --size 300x200 --scroll 0,400 " + options);
+    const CliRun run =
+        Run("render " + input + " -o " + output + " --size 300x200 --scroll 0,400 " + options);
     EXPECT_EQ(run.status, 0) << options << ": " << run.err;
     return QImage(QString::fromStdString(output));
   };

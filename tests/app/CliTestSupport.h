@@ -89,8 +89,9 @@ struct CliRun {
 class CliFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("velmio-cli-test-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("velmio-cli-test-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -103,7 +104,8 @@ class CliFixture : public ::testing::Test {
 
   CliRun Run(const std::string& args) {
     const std::string out = (dir_ / "stdout.txt").string(), err = (dir_ / "stderr.txt").string();
-    const std::string command = std::string(VELMIO_BIN_DIR) + "/velmio-cli " + args + " >" + out + " 2>" + err;
+    const std::string command =
+        std::string(VELMIO_BIN_DIR) + "/velmio-cli " + args + " >" + out + " 2>" + err;
     CliRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -1,8 +1,8 @@
 #include "IndependentAnalysis.h"
 
-#include <cmath>
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <complex>
 
 namespace velmio::testing {
@@ -13,7 +13,9 @@ struct Kernel {
   std::vector<std::complex<double>> taps;  // length a multiple of 4
 };
 
-float P2(float x) { return static_cast<float>(std::pow(2.0, double{x})); }
+float P2(float x) {
+  return static_cast<float>(std::pow(2.0, double{x}));
+}
 
 Kernel MakeKernel(const IndependentSettings& s, int bin) {
   const int n = s.bins;
@@ -28,8 +30,14 @@ Kernel MakeKernel(const IndependentSettings& s, int bin) {
   len = std::max(len, hop);
   Kernel k;
   const double fd0 = f;
-  k.decimation = fd0 < 32.703 ? 32 : fd0 < 65.406 ? 16 : fd0 < 130.812 ? 8 : fd0 < 261.624 ? 4 : fd0 < 523.248 ? 2 : 1;
-  const int taps = static_cast<int>(double{static_cast<float>(len) / static_cast<float>(k.decimation)} + 0.999);
+  k.decimation = fd0 < 32.703    ? 32
+                 : fd0 < 65.406  ? 16
+                 : fd0 < 130.812 ? 8
+                 : fd0 < 261.624 ? 4
+                 : fd0 < 523.248 ? 2
+                                 : 1;
+  const int taps =
+      static_cast<int>(double{static_cast<float>(len) / static_cast<float>(k.decimation)} + 0.999);
   k.taps.assign((taps + 3) / 4 * 4, 0.0);
   const double fd = double{f} * k.decimation;
   std::vector<double> w(taps);
@@ -51,13 +59,14 @@ Kernel MakeKernel(const IndependentSettings& s, int bin) {
 
 std::vector<double> Halve(const std::vector<double>& x) {
   const double b0 = 2.5736334992920717e-05, a[5] = {1, -3.6100330247345265, 4.90434491410355,
-                                                   -2.9705734016854692, 0.676673293676332};
+                                                    -2.9705734016854692, 0.676673293676332};
   const double b[5] = {b0, 4 * b0, 6 * b0, 4 * b0, b0};
   const std::size_t n = x.size();
   std::vector<double> y(n + 22, 0.0);
   for (std::size_t m = 0; m < n + 22; ++m) {
     double acc = 0;
-    for (std::size_t j = 0; j <= 4 && j <= m; ++j) acc += b[j] * (m - j < n ? x[m - j] : 0.0) - (j ? a[j] * y[m - j] : 0.0);
+    for (std::size_t j = 0; j <= 4 && j <= m; ++j)
+      acc += b[j] * (m - j < n ? x[m - j] : 0.0) - (j ? a[j] * y[m - j] : 0.0);
     y[m] = acc;
   }
   std::vector<double> out(n / 2);
@@ -67,7 +76,8 @@ std::vector<double> Halve(const std::vector<double>& x) {
 
 }  // namespace
 
-IndependentResult AnalyseIndependently(const std::vector<double>& mono, const IndependentSettings& s) {
+IndependentResult AnalyseIndependently(const std::vector<double>& mono,
+                                       const IndependentSettings& s) {
   const int hop = s.rate * 256 / 44100;
   const int padded = (static_cast<int>(mono.size()) + 31) / 32 * 32;
   std::vector<std::vector<double>> signals(6);

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "audio/Report.h"
-
 #include "support/TempDir.h"
 
 namespace velmio::test {
@@ -87,7 +86,6 @@ inline std::string Samples24(std::initializer_list<int32_t> values) {
 inline std::string WavImage(const FmtFields& f, std::string_view data) {
   return Riff(Chunk("fmt ", FmtBody(f)) + Chunk("data", data));
 }
-
 
 inline std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

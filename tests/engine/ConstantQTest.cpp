@@ -38,7 +38,8 @@ AlignedBuffer<float> MakeSignal(int rate, double seconds, int* padded) {
   for (int i = 0; i < length; ++i) {
     const double t = static_cast<double>(i) / rate;
     const double v = 9000 * std::sin(2 * M_PI * 110 * t) + 7000 * std::sin(2 * M_PI * 41.2 * t) +
-                     5000 * std::sin(2 * M_PI * (600 + 400 * t) * t) + 3000 * std::sin(2 * M_PI * 5000 * t);
+                     5000 * std::sin(2 * M_PI * (600 + 400 * t) * t) +
+                     3000 * std::sin(2 * M_PI * 5000 * t);
     x[i] = std::round(static_cast<float>(v) + noise(random));
   }
   return x;
@@ -73,8 +74,8 @@ ReferenceCell Reference(const float* x, const float* taps, int length) {
   return cell;
 }
 
-std::vector<float> RunTransform(const TransformCase& s, const float* x, int padded, const KernelBank& bank,
-                                SimdLevel simd, int workers) {
+std::vector<float> RunTransform(const TransformCase& s, const float* x, int padded,
+                                const KernelBank& bank, SimdLevel simd, int workers) {
   const int frames = (padded / bank.m_params.hopSize + 3) / 4 * 4;
   const int binCount = s.bins * (s.high - s.low);
   std::vector<float> power(static_cast<std::size_t>(binCount) * frames, -1.0f);
@@ -132,13 +133,15 @@ TEST_P(ConstantQAgainstReference, EveryPathMatchesDoublePrecisionWithinFloatRoun
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, ConstantQAgainstReference,
-    ::testing::Values(TransformCase{44100, 4, 1, 0, 120, 2.2},   // every decimation, trapezoid
-                      TransformCase{22050, 8, 0, 24, 96, 1.5},   // hop 128, Hamming, eight bins
-                      TransformCase{48000, 1, 1, 12, 120, 1.0},  // hop 278: frame positions not on decimated samples
+    ::testing::Values(TransformCase{44100, 4, 1, 0, 120, 2.2},  // every decimation, trapezoid
+                      TransformCase{22050, 8, 0, 24, 96, 1.5},  // hop 128, Hamming, eight bins
+                      TransformCase{48000, 1, 1, 12, 120,
+                                    1.0},  // hop 278: frame positions not on decimated samples
                       TransformCase{96000, 2, 0, 48, 72, 0.5}),
     [](const ::testing::TestParamInfo<TransformCase>& info) {
       const TransformCase& c = info.param;
-      return std::to_string(c.rate) + "Hz_N" + std::to_string(c.bins) + "_mode" + std::to_string(c.mode);
+      return std::to_string(c.rate) + "Hz_N" + std::to_string(c.bins) + "_mode" +
+             std::to_string(c.mode);
     });
 
 TEST(ConstantQ, WorkerCountDoesNotChangeAnyValue) {
@@ -162,7 +165,8 @@ TEST(ConstantQ, SineAtABinFrequencyReadsAQuarter) {
     const double f = BinFrequency(bank.m_params, bin);
     const int padded = 44128;
     AlignedBuffer<float> x(padded);
-    for (int i = 0; i < 44100; ++i) x[i] = std::round(static_cast<float>(32767 * std::sin(2 * M_PI * f * i / 44100)));
+    for (int i = 0; i < 44100; ++i)
+      x[i] = std::round(static_cast<float>(32767 * std::sin(2 * M_PI * f * i / 44100)));
     const std::vector<float> power = RunTransform(s, x.data(), padded, bank, DetectSimdLevel(), 2);
     const int frames = (padded / 256 + 3) / 4 * 4;
     const int k = bin - s.low * 4;

@@ -86,9 +86,10 @@ TEST(KernelBank, DecimationThresholds) {
   struct Case {
     float frequency;
     int decimation;
-  } cases[] = {{32.70f, 32}, {32.71f, 16}, {65.41f, 8}, {130.82f, 4},
+  } cases[] = {{32.70f, 32}, {32.71f, 16}, {65.41f, 8},  {130.82f, 4},
                {261.63f, 2}, {523.25f, 1}, {523.24f, 2}, {10000.0f, 1}};
-  for (const Case& c : cases) EXPECT_EQ(DecimationForFrequency(c.frequency), c.decimation) << c.frequency;
+  for (const Case& c : cases)
+    EXPECT_EQ(DecimationForFrequency(c.frequency), c.decimation) << c.frequency;
 }
 
 TEST(KernelBank, TrapezoidWindowShape) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -31,15 +31,16 @@ TEST(FrameGeometry, DocumentedCases) {
     int channels, hop, low, high, bins;
     int padded, frames, rows;
   } cases[] = {
-      {2000, 1, 256, 12, 120, 4, 1024, 4, 864},   // 1000 mono samples at 44.1 kHz
-      {4000, 2, 278, 12, 120, 4, 1024, 4, 864},   // 1000 stereo frames at 48 kHz
-      {400, 1, 256, 12, 120, 4, 224, 0, 864},     // shorter than one hop
-      {500, 1, 256, 0, 72, 8, 256, 4, 576},       // 250 samples; C0..C6
+      {2000, 1, 256, 12, 120, 4, 1024, 4, 864},  // 1000 mono samples at 44.1 kHz
+      {4000, 2, 278, 12, 120, 4, 1024, 4, 864},  // 1000 stereo frames at 48 kHz
+      {400, 1, 256, 12, 120, 4, 224, 0, 864},    // shorter than one hop
+      {500, 1, 256, 0, 72, 8, 256, 4, 576},      // 250 samples; C0..C6
       {0, 2, 256, 12, 120, 1, 0, 0, 864},
       {2 * 44100 * 2, 2, 256, 12, 120, 4, 44128, 172, 864},
   };
   for (const Case& c : cases) {
-    const FrameGeometry g = ComputeFrameGeometry(c.dataSize, 16, c.channels, c.hop, c.low, c.high, c.bins);
+    const FrameGeometry g =
+        ComputeFrameGeometry(c.dataSize, 16, c.channels, c.hop, c.low, c.high, c.bins);
     EXPECT_EQ(g.paddedLength, c.padded) << c.dataSize;
     EXPECT_EQ(g.frameCount, c.frames) << c.dataSize;
     EXPECT_EQ(g.rowCount, c.rows) << c.dataSize;
@@ -68,7 +69,8 @@ TEST(LevelRows, EachBinFillsItsRowsHighestPitchOnTop) {
     const int rows = 8 * semitones;
     std::vector<float> power(bins * frames);
     for (int k = 0; k < bins; ++k) {
-      for (int t = 0; t < frames; ++t) power[k * frames + t] = std::pow(10.0f, -(k + 1) - 0.01f * t);
+      for (int t = 0; t < frames; ++t)
+        power[k * frames + t] = std::pow(10.0f, -(k + 1) - 0.01f * t);
     }
     // The transform leaves each bin's power in the first of its rows.
     std::vector<float> levels(rows * frames, 1234.0f);

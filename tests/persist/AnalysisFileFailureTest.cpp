@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "FileTestSupport.h"
-#include "support/FileSizeCap.h"
 #include "persist/AnalysisFile.h"
+#include "support/FileSizeCap.h"
 
 namespace velmio::test {
 namespace {
@@ -120,7 +120,6 @@ TEST(AnalysisFileFailure, ReportsOpenErrorInAReadOnlyDirectory) {
   EXPECT_FALSE(o.ok);
   EXPECT_EQ(o.reports, std::vector<std::string>{"File open error."});
 }
-
 
 TEST(AnalysisFileFailure, FailedWriteKeepsTheExistingFile) {
   TempDir dir;

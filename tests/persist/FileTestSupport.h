@@ -15,13 +15,11 @@
 #include <vector>
 
 #include "persist/AnalysisFile.h"
-
 #include "support/TempDir.h"
 
 namespace velmio::test {
 
 namespace fs = std::filesystem;
-
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "FileTestSupport.h"
-#include "support/FileSizeCap.h"
 #include "SettingsTestSupport.h"
 #include "persist/SettingsFile.h"
+#include "support/FileSizeCap.h"
 
 namespace velmio::test {
 namespace {
@@ -112,7 +112,6 @@ TEST(SettingsFileWrite, ReportsOpenErrorWhenTheFileCannotBeCreated) {
   EXPECT_FALSE(WriteSettingsFile(dir / "missing/velmio.ini", AnalysisSettings{}, nullptr));
   EXPECT_TRUE(dir.Entries().empty());
 }
-
 
 TEST(SettingsFileWrite, FailedWriteKeepsTheOldFile) {
   TempDir dir;

@@ -12,14 +12,12 @@
 #include <vector>
 
 #include "platform/Locations.h"
-
 #include "support/TempDir.h"
 
 namespace velmio::test {
 namespace {
 
 namespace fs = std::filesystem;
-
 
 // Sets or clears variables for one test and puts the old values back after it.
 class Environment {

@@ -1,9 +1,9 @@
 // The real sound output against a real audio server: run through
 // with-null-sink.sh, which starts a private PipeWire with a null sink.
-#include <QCoreApplication>
-#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -18,7 +18,8 @@ constexpr int32_t kBlockBytes = 32768;
 std::vector<int16_t> Sine(int seconds100ths) {
   std::vector<int16_t> pcm(static_cast<std::size_t>(44100) * seconds100ths / 100 * 2);
   for (std::size_t i = 0; i < pcm.size() / 2; ++i) {
-    pcm[2 * i] = pcm[2 * i + 1] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440.0 * i / 44100));
+    pcm[2 * i] = pcm[2 * i + 1] =
+        static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440.0 * i / 44100));
   }
   return pcm;
 }
@@ -26,7 +27,8 @@ std::vector<int16_t> Sine(int seconds100ths) {
 class QtWaveOutDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (const char* why = std::getenv("VELMIO_NO_AUDIO_SERVER")) GTEST_SKIP() << "no audio server: " << why;
+    if (const char* why = std::getenv("VELMIO_NO_AUDIO_SERVER"))
+      GTEST_SKIP() << "no audio server: " << why;
   }
   int m_argc = 1;
   char m_name[16] = "sound_output";
@@ -49,7 +51,9 @@ TEST_F(QtWaveOutDeviceTest, PlaysToTheEndReportingEveryBlockInOrder) {
   const auto writeNext = [&] {
     if (written == blocks) return;
     const int64_t offset = int64_t{written} * kBlockBytes;
-    ASSERT_EQ(device.Write(bytes + offset, static_cast<int32_t>(std::min<int64_t>(kBlockBytes, total - offset))), 0);
+    ASSERT_EQ(device.Write(bytes + offset,
+                           static_cast<int32_t>(std::min<int64_t>(kBlockBytes, total - offset))),
+              0);
     ++written;
   };
   device.SetBlockDoneHandler([&] {
@@ -80,7 +84,8 @@ TEST_F(QtWaveOutDeviceTest, PauseHoldsThePositionAndResetDiscardsTheQueue) {
   ASSERT_EQ(device.Open(format), 0);
   int reported = 0;
   device.SetBlockDoneHandler([&] { ++reported; });
-  for (int i = 0; i < 4; ++i) device.Write(reinterpret_cast<const char*>(pcm.data()) + i * kBlockBytes, kBlockBytes);
+  for (int i = 0; i < 4; ++i)
+    device.Write(reinterpret_cast<const char*>(pcm.data()) + i * kBlockBytes, kBlockBytes);
   QTimer::singleShot(300, &m_app, &QCoreApplication::quit);
   m_app.exec();
   ASSERT_EQ(device.Pause(), 0);
@@ -93,14 +98,15 @@ TEST_F(QtWaveOutDeviceTest, PauseHoldsThePositionAndResetDiscardsTheQueue) {
   const int before = reported;
   QTimer::singleShot(300, &m_app, &QCoreApplication::quit);
   m_app.exec();
-  EXPECT_EQ(reported, before);  // discarded blocks are never reported
+  EXPECT_EQ(reported, before);                      // discarded blocks are never reported
   EXPECT_EQ(device.BytesPlayed().value_or(-1), 0);  // the position restarts with the reset
 }
 
 // Run with no server reachable (see CMakeLists): opening fails at once and
 // every other call stays harmless, so PLAY can report the error and go on.
 TEST(QtWaveOutDeviceWithoutServer, OpenFailsWithoutHanging) {
-  if (std::getenv("VELMIO_NO_AUDIO_SERVER") == nullptr) GTEST_SKIP() << "an audio server is running";
+  if (std::getenv("VELMIO_NO_AUDIO_SERVER") == nullptr)
+    GTEST_SKIP() << "an audio server is running";
   int argc = 1;
   char name[] = "sound_output";
   char* argv[] = {name};

@@ -1,12 +1,12 @@
 #pragma once
 // A fresh directory for one test, removed with everything in it when the
 // object goes (also after a test made parts of it read-only).
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <string_view>
-#include <algorithm>
 #include <vector>
 
 namespace velmio::test {
@@ -15,8 +15,8 @@ class TempDir {
  public:
   explicit TempDir(const std::string& prefix = "velmio-test") {
     std::random_device seed;
-    m_path = std::filesystem::temp_directory_path() / (prefix + "-" + std::to_string(seed()) + "-" +
-                                                       std::to_string(seed()));
+    m_path = std::filesystem::temp_directory_path() /
+             (prefix + "-" + std::to_string(seed()) + "-" + std::to_string(seed()));
     std::filesystem::create_directories(m_path);
   }
   ~TempDir() {
@@ -40,7 +40,8 @@ class TempDir {
   // Writes `bytes` to `name` in the directory; returns its path.
   std::string Write(const std::string& name, std::string_view bytes) const {
     const std::string path = *this / name;
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
   }
 

@@ -41,7 +41,9 @@ int RunAnalyseCommand(const std::vector<std::string>& args) {
   CTestView& view = session.View();
   view.m_settings = options->settings;
   if (!session.OpenAndWait(options->input)) return 1;
-  const ReportFn report = [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
+  const ReportFn report = [](const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+  };
   return WriteAnalysisFile(options->output, ContentsFor(options->input, view), report) ? 0 : 1;
 }
 

@@ -12,7 +12,8 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: velmio-cli analyse INPUT.wav -o OUTPUT.vlx [ANALYSIS OPTIONS]\n"
-    "       velmio-cli render INPUT.wav -o OUTPUT.png [ANALYSIS OPTIONS] [--size WxH] [--scroll X,Y]\n"
+    "       velmio-cli render INPUT.wav -o OUTPUT.png [ANALYSIS OPTIONS] [--size WxH] [--scroll "
+    "X,Y]\n"
     "                  [--gain DB] [--range DB] [--color] [--grid octave|frequency] [--hover Y]\n"
     "                  [--harmonics N] [--waveform]\n"
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
@@ -21,7 +22,8 @@ constexpr char kUsage[] =
 // Qt's own notices (about runtime folders, fonts, platforms) are not the
 // tool's output: stderr carries the progress and the user's messages only.
 void DropQtNotices(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+  if (type == QtCriticalMsg || type == QtFatalMsg)
+    std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
 }  // namespace
@@ -46,5 +48,6 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(DropQtNotices);
   int qtArgc = 1;
   QGuiApplication application(qtArgc, argv);
-  return verb == "render" ? velmio::cli::RunRenderCommand(args) : velmio::cli::RunAnalyseCommand(args);
+  return verb == "render" ? velmio::cli::RunRenderCommand(args)
+                          : velmio::cli::RunAnalyseCommand(args);
 }

@@ -53,7 +53,8 @@ std::string ApplyAnalysisOption(const std::string& name, const std::string& valu
 // What a verb does with an option of its own: not its option, done, or an error.
 enum class Handled { kNo, kYes, kError };
 using ValueReader = std::function<bool(std::string&)>;
-using VerbOption = std::function<Handled(const std::string& name, const ValueReader& next, std::string& error)>;
+using VerbOption =
+    std::function<Handled(const std::string& name, const ValueReader& next, std::string& error)>;
 
 bool ParseCommon(const std::vector<std::string>& args, AnalyseOptions& options, std::string& error,
                  const VerbOption& verbOption) {
@@ -123,7 +124,8 @@ Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std:
     return Handled::kYes;
   }
   if (name == "--scroll") {
-    if (!next(value) || !ParsePair(value, ',', r.scroll.x, r.scroll.y) || r.scroll.x < 0 || r.scroll.y < 0) {
+    if (!next(value) || !ParsePair(value, ',', r.scroll.x, r.scroll.y) || r.scroll.x < 0 ||
+        r.scroll.y < 0) {
       error = "--scroll takes X,Y";
       return Handled::kError;
     }

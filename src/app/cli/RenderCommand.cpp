@@ -32,7 +32,8 @@ void ApplyDisplayOptions(const RenderOptions& o, ViewSession& session) {
   if (o.hoverY) {
     // A mouse move counts only 50 ms after the previous accepted one (and
     // after the program started).
-    while (session.Host().ClockMilliseconds() <= 50) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (session.Host().ClockMilliseconds() <= 50)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     view.OnMouseMove(0, *o.hoverY);
   }
 }
