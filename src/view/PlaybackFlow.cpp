@@ -71,6 +71,8 @@ void CTestView::OnPause() {
 void CTestView::OnRewind() {
   if (!m_playback.Rewind()) return;
   m_host.ScrollTo({0, m_host.GetScrollPosition().y});
+  // The read-outs follow the cursor back to the start, as users expect.
+  UpdatePositionText(0);
   m_host.Invalidate(false);
 }
 

@@ -78,6 +78,7 @@ TEST_F(PlaybackViewTest, PlayAfterTakeOverPlaysTheFileToItsEnd) {
   host.ScrollTo({200, 0});
   view->OnRewind();
   EXPECT_EQ(host.GetScrollPosition().x, 0);
+  EXPECT_EQ(host.LastStatus(kStatusPanePosition).value_or("").substr(0, 9), "  0:00.0 ");
   waveOut.ClearRecord();
   view->OnPlay();
   PlayToTheEnd();
