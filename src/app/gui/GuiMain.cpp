@@ -9,6 +9,7 @@
 #include "platform/FluidSynthMidiOut.h"
 #include "platform/Locations.h"
 #include "platform/QtWaveOutDevice.h"
+#include "platform/QuitOnSignal.h"
 #include "ui/MainFrame.h"
 #include "ui/UiFonts.h"
 
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("velmio"));
   QApplication::setFont(velmio::ui::UiFont());
+  velmio::QuitApplicationOnSignals();
   const velmio::Locations where = velmio::FindLocations(argv[0]);
   // Declared before the frame: the view sends its last messages and closes
   // the sound output while it goes.
