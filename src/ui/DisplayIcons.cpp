@@ -3,22 +3,17 @@
 #include <cmath>
 #include <numbers>
 
+#include "ui/IconPainting.h"
 #include "ui/ToolbarIcons.h"
 
 namespace velmio::ui::icons {
 namespace {
 
-const QColor kInk(0x30, 0x30, 0x30);
 const QColor kGreen(0x22, 0x9a, 0x3a);
 const QColor kRed(0xd0, 0x30, 0x20);
-const QColor kBlue(0x1f, 0x5f, 0xbf);
 
 void Triangle(QPainter& p, QPointF a, QPointF b, QPointF c) {
-  QPainterPath path;
-  path.moveTo(a);
-  path.lineTo(b);
-  path.lineTo(c);
-  path.closeSubpath();
+  const QPainterPath path = ClosedPath({{a}, {b}, {c}});
   p.drawPath(path);
 }
 

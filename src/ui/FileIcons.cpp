@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "ui/IconPainting.h"
 #include "ui/ToolbarIcons.h"
 
 namespace velmio::ui::icons {
@@ -10,29 +11,16 @@ namespace {
 
 const QColor kFolderFill(0xf2, 0xc1, 0x4e);
 const QColor kFolderEdge(0x9a, 0x6b, 0x12);
-const QColor kBlue(0x1f, 0x5f, 0xbf);
-const QColor kInk(0x30, 0x30, 0x30);
 
 // An open folder filling the lower part of the box; the badge goes on top.
 void Folder(QPainter& p) {
   p.setPen(QPen(kFolderEdge, 1));
   p.setBrush(kFolderFill.darker(115));
-  QPainterPath back;
-  back.moveTo(1.5, 5.5);
-  back.lineTo(7, 5.5);
-  back.lineTo(8.5, 7);
-  back.lineTo(16.5, 7);
-  back.lineTo(16.5, 17.5);
-  back.lineTo(1.5, 17.5);
-  back.closeSubpath();
+  const QPainterPath back =
+      ClosedPath({{1.5, 5.5}, {7, 5.5}, {8.5, 7}, {16.5, 7}, {16.5, 17.5}, {1.5, 17.5}});
   p.drawPath(back);
   p.setBrush(kFolderFill);
-  QPainterPath front;
-  front.moveTo(1.5, 17.5);
-  front.lineTo(4, 10.5);
-  front.lineTo(19, 10.5);
-  front.lineTo(16.5, 17.5);
-  front.closeSubpath();
+  const QPainterPath front = ClosedPath({{1.5, 17.5}, {4, 10.5}, {19, 10.5}, {16.5, 17.5}});
   p.drawPath(front);
 }
 
@@ -87,13 +75,8 @@ void PaintOpenAnalysisData(QPainter& p) {
 void PaintSaveAnalysisData(QPainter& p) {
   p.setPen(QPen(kBlue.darker(140), 1));
   p.setBrush(kBlue);
-  QPainterPath disk;
-  disk.moveTo(2.5, 2.5);
-  disk.lineTo(15, 2.5);
-  disk.lineTo(17.5, 5);
-  disk.lineTo(17.5, 17.5);
-  disk.lineTo(2.5, 17.5);
-  disk.closeSubpath();
+  const QPainterPath disk =
+      ClosedPath({{2.5, 2.5}, {15, 2.5}, {17.5, 5}, {17.5, 17.5}, {2.5, 17.5}});
   p.drawPath(disk);
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(0xd8, 0xd8, 0xd8));
