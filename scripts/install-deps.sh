@@ -10,6 +10,9 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont
   qt6-multimedia-dev
   pipewire pipewire-pulse wireplumber pulseaudio-utils dbus
+  libfftw3-dev librubberband-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ffmpeg
+  qt6-translations-l10n
 )
 
 missing=()
