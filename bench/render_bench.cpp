@@ -62,14 +62,14 @@ const Spectrogram& SharedResult() {
 
 RenderInputs Inputs() {
   RenderInputs in;
-  in.m_clientWidth = kWidth;
-  in.m_clientHeight = kHeight;
-  in.m_scrollX = 3000;
-  in.m_spectrogram = &SharedResult();
-  in.m_analysisState = 3;
-  in.m_lowNote = 12;
-  in.m_highNote = 120;
-  in.m_cursorFrame = 3500;
+  in.viewport.m_clientWidth = kWidth;
+  in.viewport.m_clientHeight = kHeight;
+  in.viewport.m_scrollX = 3000;
+  in.analysis.m_spectrogram = &SharedResult();
+  in.analysis.m_analysisState = AnalysisState::kTakenOver;
+  in.analysis.m_lowNote = 12;
+  in.analysis.m_highNote = 120;
+  in.playback.m_cursorFrame = 3500;
   return in;
 }
 
@@ -83,12 +83,12 @@ uint32_t AddSaturated(QRgb pixel, uint32_t color) {
 // The body one pixel at a time through QImage's own accessors.
 void ReferenceBody(QImage& image, const ViewGeometry& g, const RenderInputs& in,
                    const ColorTable& table) {
-  const Spectrogram& s = *in.m_spectrogram;
+  const Spectrogram& s = *in.analysis.m_spectrogram;
   const int endLine = std::min(g.sy + g.height, g.rows + kRulerHeight);
   for (int y = g.sy + kRulerHeight; y < endLine; ++y) {
     for (int t = g.sx; t < g.endFrame; ++t) {
-      const int index =
-          LevelToColorIndex(s.LevelAt(y - kRulerHeight, t), in.m_levelTopDb, in.m_levelRangeDb);
+      const int index = LevelToColorIndex(s.LevelAt(y - kRulerHeight, t), in.display.m_levelTopDb,
+                                          in.display.m_levelRangeDb);
       if (index == 0) continue;
       const int x = kKeyboardWidth + t - g.sx;
       image.setPixel(x, y - g.sy, AddSaturated(image.pixel(x, y - g.sy), table[index]));
@@ -136,7 +136,7 @@ void BM_CachedPaint(benchmark::State& state) {
   SpectrogramRenderer renderer;
   QImage window(kWidth, kHeight, QImage::Format_RGB32);
   for (auto _ : state) {
-    ++in.m_cursorFrame;  // the cursor moves, the picture does not
+    ++in.playback.m_cursorFrame;  // the cursor moves, the picture does not
     QPainter painter(&window);
     benchmark::DoNotOptimize(renderer.DrawView(painter, in));
   }

@@ -5,6 +5,8 @@
 #include <limits>
 #include <new>
 
+#include "dsp/StereoMix.h"
+
 namespace velmio {
 namespace {
 
@@ -120,12 +122,9 @@ void MixPcmToMono(WaveData& data) {
   CWaveFile& wave = data.m_wave;
   WaveFormat& format = wave.format;
   if (format.nChannels != 2 || format.wBitsPerSample != 16) return;
-  int16_t* samples = data.m_samples.data();
   const std::size_t frames =
       std::min(static_cast<std::size_t>(wave.dataSize) / 4, data.m_samples.size() / 2);
-  // Frame i is written to index i, which no later frame reads.
-  for (std::size_t i = 0; i < frames; ++i)
-    samples[i] = static_cast<int16_t>((int32_t{samples[2 * i]} + samples[2 * i + 1]) / 2);
+  MixStereoToMono(data.m_samples.data(), frames, data.m_samples.data());
   format.nBlockAlign /= 2;
   format.nAvgBytesPerSec /= 2;
   wave.dataSize /= 2;

@@ -38,7 +38,7 @@ PlaybackEngine::~PlaybackEngine() {
     m_device.Reset();
     m_device.Close();
   }
-  if (m_playState > 0) m_playState = 0;
+  if (m_playState > PlayState::kStopped) m_playState = PlayState::kStopped;
 }
 
 PlaybackSource PlaybackEngine::Source() const {
@@ -62,24 +62,24 @@ void PlaybackEngine::Report(const char* message) const {
 }
 
 void PlaybackEngine::Play() {
-  if (m_playState == 2) {
+  if (m_playState == PlayState::kPaused) {
     m_device.Restart();
-    m_playState = 1;
+    m_playState = PlayState::kPlaying;
     return;
   }
-  if (m_playState != 0) return;
+  if (m_playState != PlayState::kStopped) return;
   const PlaybackSource source = Source();
   if (!StartOver(source)) return;
   if (m_hooks.revealFrame) {
     m_hooks.revealFrame(static_cast<int32_t>(m_playStartByte / BytesPerFrame(source)));
   }
-  m_playState = 1;
+  m_playState = PlayState::kPlaying;
   if (m_hooks.convertedSamples && m_hooks.renderConvertedSamples &&
       !m_hooks.convertedSamples().empty()) {
     m_hooks.renderConvertedSamples();
   }
   if (!OpenDevice()) {
-    m_playState = 0;
+    m_playState = PlayState::kStopped;
     return;
   }
   m_queuePos = m_playStartByte;
@@ -129,11 +129,11 @@ bool PlaybackEngine::OpenDevice() {
 
 void PlaybackEngine::Prime(const PlaybackSource& source, int32_t end) {
   // Priming never wraps: a loop range shorter than the four slots plays once.
-  for (int k = 0; k < kPlaySlots && m_playState != 3; ++k) {
+  for (int k = 0; k < kPlaySlots && m_playState != PlayState::kLastQueued; ++k) {
     int32_t length = kPlayBlockBytes;
     if (int64_t{end} < int64_t{m_queuePos} + kPlayBlockBytes) {
       length = std::max(end - m_queuePos, 0);
-      m_playState = 3;
+      m_playState = PlayState::kLastQueued;
     }
     FillSlot(source, k, length);
     m_queuePos += length;
@@ -142,13 +142,13 @@ void PlaybackEngine::Prime(const PlaybackSource& source, int32_t end) {
 }
 
 void PlaybackEngine::OnBlockDone() {
-  if (m_playState <= 0) return;
+  if (m_playState <= PlayState::kStopped) return;
   m_lastDone = (m_lastDone + 1) % kPlaySlots;
   const PlaybackSource source = Source();
-  if (m_playState < 3) {
+  if (m_playState < PlayState::kLastQueued) {
     QueueNext(source, RangeEnd(source));
   } else if (m_lastDone == m_lastQueued) {
-    m_playState = 4;
+    m_playState = PlayState::kFinished;
     Stop();
   }
 }
@@ -158,12 +158,12 @@ void PlaybackEngine::QueueNext(const PlaybackSource& source, int32_t end) {
   int32_t length = kPlayBlockBytes;
   if (int64_t{end} < int64_t{m_queuePos} + kPlayBlockBytes) {
     length = std::max(end - m_queuePos, 0);
-    m_playState = m_loopEnabled ? 5 : 3;
+    m_playState = m_loopEnabled ? PlayState::kLoopWrap : PlayState::kLastQueued;
   }
   FillSlot(source, k, length);
-  if (m_playState == 5) {
+  if (m_playState == PlayState::kLoopWrap) {
     // The block after this one starts exactly at the loop start.
-    m_playState = 1;
+    m_playState = PlayState::kPlaying;
     m_queuePos = LoopRange(source).start;
     m_loopWrapPhase = 1;
   } else {
@@ -205,8 +205,8 @@ void PlaybackEngine::StopAfterWriteError() {
 }
 
 void PlaybackEngine::Stop() {
-  if (m_playState < 1) return;
-  m_playState = 0;
+  if (m_playState < PlayState::kPlaying) return;
+  m_playState = PlayState::kStopped;
   if (m_hooks.stopCursorTimer) m_hooks.stopCursorTimer();
   const std::optional<int64_t> played = m_device.BytesPlayed();
   if (played) {
@@ -226,8 +226,8 @@ void PlaybackEngine::Stop() {
 }
 
 void PlaybackEngine::Pause() {
-  if (m_playState != 1) return;
-  m_playState = 2;
+  if (m_playState != PlayState::kPlaying) return;
+  m_playState = PlayState::kPaused;
   m_device.Pause();
 }
 

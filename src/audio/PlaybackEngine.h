@@ -22,6 +22,18 @@ namespace velmio {
 class Equalizer;
 
 constexpr int32_t kPlaySlots = 4;
+
+// Where a playback stands. The values are the ones the command rules compare
+// with: playing or paused (1 or more) locks the data against changes.
+enum class PlayState : int32_t {
+  kNothingPlayable = -1,
+  kStopped = 0,
+  kPlaying = 1,
+  kPaused = 2,
+  kLastQueued = 3,  // the last block is with the device
+  kFinished = 4,    // only inside one refill: the last block came back
+  kLoopWrap = 5,    // only inside one refill: the block ends at the loop end
+};
 constexpr int32_t kPlayBlockBytes = 32768;
 
 // The recording as the engine needs it, asked for afresh whenever it is
@@ -82,10 +94,20 @@ class PlaybackEngine {
   void ResetLoop(int32_t endFrame);
 
   // Command states (the command table and the toolbar).
-  bool CanPlay() const { return m_playState == 0 || m_playState == 2; }
-  bool CanStop() const { return m_playState == 1 || m_playState == 2; }
-  bool CanPause() const { return m_playState == 1; }
-  bool IsStopped() const { return m_playState == 0; }
+  PlayState State() const { return m_playState; }
+  bool CanPlay() const {
+    return m_playState == PlayState::kStopped || m_playState == PlayState::kPaused;
+  }
+  bool CanStop() const {
+    return m_playState == PlayState::kPlaying || m_playState == PlayState::kPaused;
+  }
+  bool CanPause() const { return m_playState == PlayState::kPlaying; }
+  bool IsStopped() const { return m_playState == PlayState::kStopped; }
+  // Playing, paused or ending: the recording must not change.
+  bool IsPlayingOrPaused() const { return m_playState >= PlayState::kPlaying; }
+  // A recording is being replaced: stops, and nothing plays (in the old
+  // format) until the next take-over.
+  void ForgetRecording();
 
   // PLAY: resumes after a pause, or starts from m_playStartByte (the loop
   // start while the loop is on). Does nothing unless CanPlay().
@@ -117,9 +139,20 @@ class PlaybackEngine {
   // The text of the loop label: empty while the loop is off.
   std::string LoopLabel() const;
 
-  // --- State (names as documented) ---
-  int32_t m_playState = -1;  // -1 nothing playable, 0 stopped, 1 playing, 2 paused,
-                             // 3 last block queued; 4, 5 only inside one refill
+  const WaveFormat& PlayFormat() const { return m_playFormat; }
+  // Byte offset in the recording where the next Play starts.
+  int32_t PlayStartByte() const { return m_playStartByte; }
+  // The frame of the sound being heard, as timer 1 last found it.
+  int32_t CursorFrame() const { return m_cursorFrame; }
+  bool LoopEnabled() const { return m_loopEnabled; }
+  int32_t LoopStartFrame() const { return m_loopStartFrame; }
+  int32_t LoopEndFrame() const { return m_loopEndFrame; }
+
+ private:
+  // The engine's own tests put it into states directly.
+  friend struct PlaybackEngineProbe;
+
+  PlayState m_playState = PlayState::kNothingPlayable;
   WaveFormat m_playFormat;
   int16_t* m_waveBuffers[kPlaySlots] = {};
   int32_t m_blockBytes[kPlaySlots] = {};
@@ -128,7 +161,7 @@ class PlaybackEngine {
   int32_t m_queuePos = 0;
   int32_t m_playStartByte = 0;
   int32_t m_cursorFrame = 0;
-  int32_t m_loopEnabled = 0;
+  bool m_loopEnabled = false;
   int32_t m_loopStartFrame = 0;
   int32_t m_loopEndFrame = 0;
   int32_t m_loopWrapPhase = 0;
@@ -136,7 +169,6 @@ class PlaybackEngine {
   // The frame at which timer 1 last drew the cursor.
   int32_t m_lastDrawnFrame = -1;
 
- private:
   // Byte range [start, end) of the current play, clamped to the data.
   struct Range {
     int32_t start = 0;

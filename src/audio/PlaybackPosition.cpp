@@ -21,16 +21,21 @@ void PlaybackEngine::TakeOver(int32_t channels, int32_t sampleRate) {
   MakePcm16Format(m_playFormat, channels, sampleRate);
   m_playStartByte = 0;
   m_cursorFrame = 0;
-  m_playState = 0;
+  m_playState = PlayState::kStopped;
 }
 
 void PlaybackEngine::ResetLoop(int32_t endFrame) {
   Stop();
-  m_loopEnabled = 0;
+  m_loopEnabled = false;
   m_loopStartFrame = 0;
   m_loopEndFrame = endFrame;
   m_loopWrapPhase = 0;
   m_loopWrapCount = 0;
+}
+
+void PlaybackEngine::ForgetRecording() {
+  Stop();
+  m_playState = PlayState::kNothingPlayable;
 }
 
 CursorTick PlaybackEngine::OnCursorTimer() {
@@ -58,7 +63,7 @@ CursorTick PlaybackEngine::OnCursorTimer() {
 }
 
 bool PlaybackEngine::Rewind() {
-  if (m_playState >= 1) return false;
+  if (m_playState >= PlayState::kPlaying) return false;
   m_cursorFrame = 0;
   m_playStartByte = 0;
   return true;
@@ -67,16 +72,16 @@ bool PlaybackEngine::Rewind() {
 bool PlaybackEngine::MoveStartTo(int32_t frame) {
   const PlaybackSource source = Source();
   const int64_t byte = int64_t{frame} * BytesPerFrame(source);
-  if (m_playState != 0 || frame < 0 || byte >= DataBytesOf(source)) return false;
+  if (m_playState != PlayState::kStopped || frame < 0 || byte >= DataBytesOf(source)) return false;
   m_playStartByte = static_cast<int32_t>(byte);
   m_cursorFrame = frame;
   return true;
 }
 
 bool PlaybackEngine::ToggleLoop() {
-  if (m_playState >= 1) return false;
-  m_loopEnabled = m_loopEnabled != 0 ? 0 : 1;
-  if (m_loopEnabled == 0) {
+  if (m_playState >= PlayState::kPlaying) return false;
+  m_loopEnabled = !m_loopEnabled;
+  if (!m_loopEnabled) {
     const PlaybackSource source = Source();
     const int64_t byte = int64_t{m_cursorFrame} * BytesPerFrame(source);
     if (byte >= 0 && byte < DataBytesOf(source)) m_playStartByte = static_cast<int32_t>(byte);
@@ -88,7 +93,7 @@ bool PlaybackEngine::StoreLoopPoint(int32_t frame, int32_t& point) {
   const PlaybackSource source = Source();
   const int64_t byte = int64_t{frame} * BytesPerFrame(source);
   // Start and end are not compared here; Play refuses a reversed range.
-  if (m_playState != 0 || frame < 0 || byte >= DataBytesOf(source)) return false;
+  if (m_playState != PlayState::kStopped || frame < 0 || byte >= DataBytesOf(source)) return false;
   point = frame;
   return true;
 }
@@ -104,7 +109,7 @@ bool PlaybackEngine::SetLoopEnd(int32_t frame) {
 std::string PlaybackEngine::LoopLabel() const {
   const PlaybackSource source = Source();
   const int64_t perSecond = source.format.nAvgBytesPerSec;
-  if (m_loopEnabled == 0 || perSecond <= 0) return {};
+  if (!m_loopEnabled || perSecond <= 0) return {};
   const int64_t perFrame = BytesPerFrame(source);
   const int64_t s = m_loopStartFrame * perFrame * 1000 / perSecond;
   const int64_t e = m_loopEndFrame * perFrame * 1000 / perSecond;

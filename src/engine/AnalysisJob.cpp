@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "dsp/StereoMix.h"
 #include "engine/LevelConversion.h"
 
 namespace velmio {
@@ -10,9 +11,7 @@ std::atomic<int> g_analysisProgress{0};
 
 void MixToMonoSignal(const int16_t* samples, int channels, int sampleFrames, float* mono) {
   if (channels == 2) {
-    for (int i = 0; i < sampleFrames; ++i) {
-      mono[i] = static_cast<float>((int32_t{samples[2 * i]} + int32_t{samples[2 * i + 1]}) / 2);
-    }
+    MixStereoToMono(samples, static_cast<std::size_t>(sampleFrames), mono);
   } else {
     for (int i = 0; i < sampleFrames; ++i) mono[i] = static_cast<float>(samples[i]);
   }
@@ -21,8 +20,8 @@ void MixToMonoSignal(const int16_t* samples, int channels, int sampleFrames, flo
 
 FrameGeometry PrepareMonoSignal(const AnalysisInput& input, Spectrogram& result) {
   const FrameGeometry g =
-      ComputeFrameGeometry(input.dataSize, input.bitsPerSample, input.channels, input.hopSize,
-                           input.lowNote, input.highNote, input.binsPerSemitone);
+      ComputeFrameGeometry(input.dataSize, input.bitsPerSample, input.channels, input.HopSize(),
+                           input.lowNote, input.highNote, input.BinsPerSemitone());
   result.m_paddedLength = g.paddedLength;
   result.m_monoSignal.Reset(static_cast<std::size_t>(g.paddedLength));
   MixToMonoSignal(input.samples, input.channels, g.sampleFrames, result.m_monoSignal.data());
@@ -40,10 +39,10 @@ void AnalyseSignal(const AnalysisInput& input, Spectrogram& result,
   // matrix besides the levels is needed; the rows are converted in place.
   result.m_levelDb.Reset(static_cast<std::size_t>(g.rowCount) * frames);
   ConstantQOptions transform = options;
-  const int rowsPerBin = 8 / input.binsPerSemitone;
+  const int rowsPerBin = 8 / input.BinsPerSemitone();
   transform.powerRowStride = -static_cast<int64_t>(rowsPerBin) * g.frameCount;
   float* lowestBinRow =
-      BinRow(result.m_levelDb.data(), g.binCount, g.frameCount, input.binsPerSemitone, 0);
+      BinRow(result.m_levelDb.data(), g.binCount, g.frameCount, input.BinsPerSemitone(), 0);
   ComputeConstantQ(result.m_monoSignal.data(), g.paddedLength, input.lowNote, input.highNote,
                    *input.bank, g.frameCount, g.binCount, lowestBinRow, transform);
 
@@ -52,7 +51,7 @@ void AnalyseSignal(const AnalysisInput& input, Spectrogram& result,
   result.m_frameEnergy.Reset(frames);
   SumFrameEnergy(lowestBinRow, transform.powerRowStride, g.binCount, g.frameCount,
                  result.m_frameEnergy.data());
-  ConvertLevelsInPlace(result.m_levelDb.data(), g.binCount, g.frameCount, input.binsPerSemitone,
+  ConvertLevelsInPlace(result.m_levelDb.data(), g.binCount, g.frameCount, input.BinsPerSemitone(),
                        options.workerCount);
 }
 
@@ -63,7 +62,7 @@ AnalysisJob::~AnalysisJob() {
 void AnalysisJob::Start(const AnalysisInput& input, Spectrogram& result, AnalysisStages stages) {
   JoinThread();
   m_cancel.store(false);
-  m_analysisState.store(kAnalysisTransform);
+  m_analysisState.store(AnalysisState::kTransform);
   g_analysisProgress.store(0);
   m_thread = std::thread(&AnalysisJob::Run, this, input, &result, std::move(stages));
 }
@@ -75,30 +74,30 @@ void AnalysisJob::Run(AnalysisInput input, Spectrogram* result, AnalysisStages s
   options.cancel = &m_cancel;
   AnalyseSignal(input, *result, options);
   if (input.pitchEnabled && stages.detectPitch && !m_cancel.load()) {
-    m_analysisState.store(kAnalysisPitch);
+    m_analysisState.store(AnalysisState::kPitch);
     g_analysisProgress.store(0);
     stages.detectPitch(*result);
   }
   if (input.formantEnabled && stages.extractFormants && !m_cancel.load()) {
-    m_analysisState.store(kAnalysisFormants);
+    m_analysisState.store(AnalysisState::kFormants);
     g_analysisProgress.store(0);
     stages.extractFormants(*result);
   }
   m_analysisSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  m_analysisState.store(kAnalysisFinished);
+  m_analysisState.store(AnalysisState::kFinished);
   m_analysisState.notify_all();
   // Wait for the UI thread to take the result over. Abandon() sets m_cancel
   // before it looks at the state (sequentially consistent), so either this
   // loop sees the cancel or Abandon() sees state 2 and moves it on.
-  while (!m_cancel.load() && m_analysisState.load() == kAnalysisFinished) {
-    m_analysisState.wait(kAnalysisFinished);
+  while (!m_cancel.load() && m_analysisState.load() == AnalysisState::kFinished) {
+    m_analysisState.wait(AnalysisState::kFinished);
   }
 }
 
 bool AnalysisJob::TakeOver() {
-  int expected = kAnalysisFinished;
-  if (!m_analysisState.compare_exchange_strong(expected, kAnalysisTakenOver)) return false;
+  AnalysisState expected = AnalysisState::kFinished;
+  if (!m_analysisState.compare_exchange_strong(expected, AnalysisState::kTakenOver)) return false;
   m_analysisState.notify_all();
   JoinThread();
   return true;
@@ -108,11 +107,16 @@ void AnalysisJob::Abandon() {
   if (!m_thread.joinable()) return;
   m_cancel.store(true);
   // A job already waiting in state 2 only wakes when the value changes.
-  int expected = kAnalysisFinished;
-  m_analysisState.compare_exchange_strong(expected, kAnalysisIdle);
+  AnalysisState expected = AnalysisState::kFinished;
+  m_analysisState.compare_exchange_strong(expected, AnalysisState::kIdle);
   m_analysisState.notify_all();
   JoinThread();
-  m_analysisState.store(kAnalysisIdle);
+  m_analysisState.store(AnalysisState::kIdle);
+}
+
+void AnalysisJob::Reset() {
+  Abandon();
+  m_analysisState.store(AnalysisState::kIdle);
 }
 
 void AnalysisJob::JoinThread() {

@@ -12,37 +12,42 @@
 
 namespace velmio {
 
-// Values of the analysis state.
-enum AnalysisState : int {
-  kAnalysisIdle = 0,       // nothing to draw
-  kAnalysisTransform = 1,  // transform running; g_analysisProgress in percent
-  kAnalysisFinished = 2,   // result complete, waiting for the UI thread
-  kAnalysisTakenOver = 3,  // the UI thread owns the result and may draw it
-  kAnalysisPitch = 4,      // pitch detection running
-  kAnalysisFormants = 5,   // formant extraction running
+// The analysis state. The values are the ones the progress display and the
+// busy rule of the commands compare with; the order of a run is 1 [4] [5] 2 3.
+enum class AnalysisState : int {
+  kIdle = 0,       // nothing to draw
+  kTransform = 1,  // transform running; g_analysisProgress in percent
+  kFinished = 2,   // result complete, waiting for the UI thread
+  kTakenOver = 3,  // the UI thread owns the result and may draw it
+  kPitch = 4,      // pitch detection running
+  kFormants = 5,   // formant extraction running
 };
 
-inline bool IsAnalysisBusy(int state) {
-  return state == kAnalysisTransform || state == kAnalysisFinished || state == kAnalysisPitch ||
-         state == kAnalysisFormants;
+// A job runs or a result waits: nothing may change the data it reads.
+inline bool IsAnalysisBusy(AnalysisState state) {
+  return state == AnalysisState::kTransform || state == AnalysisState::kFinished ||
+         state == AnalysisState::kPitch || state == AnalysisState::kFormants;
 }
 
 // Percent done of the running stage; written by the workers, read by the
 // progress display. One per process, since one analysis runs at a time.
 extern std::atomic<int> g_analysisProgress;
 
+// One run's input. The resolution, the hop and the tuning come from the
+// bank, which was built for the recording's rate; the range picks its bins.
 struct AnalysisInput {
   const int16_t* samples = nullptr;  // interleaved 16-bit PCM
   int32_t dataSize = 0;              // bytes
   int channels = 1;                  // 1 or 2
   int bitsPerSample = 16;
-  int hopSize = 256;
   int lowNote = 12;
   int highNote = 120;
-  int binsPerSemitone = 4;
-  const KernelBank* bank = nullptr;  // built for this rate and hop
+  const KernelBank* bank = nullptr;  // built for this rate
   bool pitchEnabled = false;
   bool formantEnabled = false;
+
+  int HopSize() const { return bank->m_params.hopSize; }
+  int BinsPerSemitone() const { return bank->m_params.binsPerSemitone; }
 };
 
 // The stages that run after the transform when enabled; each runs on the
@@ -86,16 +91,23 @@ class AnalysisJob {
   // its thread; afterwards the state is 0.
   void Abandon();
 
-  int State() const { return m_analysisState.load(); }
-
-  std::atomic<int> m_analysisState{kAnalysisIdle};
+  AnalysisState State() const { return m_analysisState.load(); }
   // Seconds the job took; valid from state 2 on.
-  double m_analysisSeconds = 0.0;
+  double Seconds() const { return m_analysisSeconds; }
+
+  // UI thread, while no job runs: forgets a taken-over result (a file is
+  // being replaced), so nothing is drawn until the next take-over.
+  void Reset();
 
  private:
+  // Tests put the job into a state directly.
+  friend struct AnalysisJobProbe;
+
   void Run(AnalysisInput input, Spectrogram* result, AnalysisStages stages);
   void JoinThread();
 
+  std::atomic<AnalysisState> m_analysisState{AnalysisState::kIdle};
+  double m_analysisSeconds = 0.0;
   std::thread m_thread;
   std::atomic<bool> m_cancel{false};
 };

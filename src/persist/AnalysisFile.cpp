@@ -111,8 +111,8 @@ void WriteHeaderAndMatrix(LittleEndianWriter& out, const AnalysisFileContents& c
   out.Floats(c.levelDb);
 }
 
-void WriteTempo(LittleEndianWriter& out, const TempoSettings& t) {
-  const TempoSettings written = t.tempo != 0 ? t : TempoSettings{0, 4, 4, 0};
+void WriteTempo(LittleEndianWriter& out, const TempoGrid& t) {
+  const TempoGrid written = t.tempo != 0 ? t : TempoGrid{0, 4, 4, 0};
   for (int32_t v : {written.tempo, written.beatsPerBar, written.beatUnit, written.startMs})
     out.Int32(v);
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "audio/Report.h"
+#include "engine/TempoGrid.h"
 
 namespace velmio {
 
@@ -17,20 +18,13 @@ inline constexpr char kAnalysisFileVersion[] = "0.89";
 // The source path field is 512 bytes and always keeps a terminating NUL.
 inline constexpr std::size_t kAnalysisFileMaxPathBytes = 511;
 
-struct TempoSettings {
-  int32_t tempo = 0;  // beats per minute; 0 = no tempo set
-  int32_t beatsPerBar = 4;
-  int32_t beatUnit = 4;
-  int32_t startMs = 0;
-};
-
 // What one save writes. The spans are borrowed for the duration of the call.
 struct AnalysisFileContents {
   int32_t frameCount = 0, levelTopDb = 24, levelRangeDb = 20, lowNote = 12, highNote = 120;
   std::string filePath;                // source audio path, stored in the 512-byte field
   std::span<const float> levelDb;      // R x F, R = 8*(highNote-lowNote), row 0 = highest pitch
   std::span<const float> frameEnergy;  // F
-  TempoSettings tempo;                 // tempo 0 -> written as {0,4,4,0}
+  TempoGrid tempo;                     // tempo 0 -> written as {0,4,4,0}
   int32_t pitchEnabled = 0, pitchLowNote = 31, pitchHighNote = 64, missingFundamental = 0,
           vocalCutApplied = 0, vocalLowestNote = 19;
 };

@@ -17,7 +17,6 @@ namespace {
 constexpr char kFileName[] = "velmio";
 constexpr std::size_t kMaxWordChars = 511;
 constexpr std::string_view kDecoderName = "EcoDecoTooL.exe";
-constexpr char kNoDecoder[] = "none";
 
 // ---- What the program accepts for each value. Values outside these sets can
 // only come from a damaged or hand-edited file, and several of them would
@@ -126,7 +125,7 @@ void ReadDecoderPath(TextScanner& in, AnalysisSettings& s) {
   std::string line;
   bool tooLong = false;
   if (!in.Line(line, 0, tooLong) || !in.Line(line, kMaxDecoderPathChars, tooLong)) return;
-  s.m_decoderPath = !tooLong && IsDecoderPath(line) ? line : kNoDecoder;
+  s.m_decoderPath = !tooLong && IsDecoderPath(line) ? line : kNoDecoderPath;
 }
 
 void ReadVoiceOptions(TextScanner& in, AnalysisSettings& s) {
@@ -195,7 +194,7 @@ std::string FormatSettings(const AnalysisSettings& s) {
   // value after it; "none" keeps the file readable.
   const bool fits =
       s.m_decoderPath.find_first_of(std::string_view("\n\r\0", 3)) == std::string::npos;
-  text += fits ? s.m_decoderPath : kNoDecoder;
+  text += fits ? s.m_decoderPath : kNoDecoderPath;
   text += '\n';
   AppendLine(text,
              {s.m_vocalCutMode, s.m_vocalLowestNote, s.m_formantEnabled, s.m_formantSensitivity});

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "audio/Report.h"
-#include "engine/AnalysisSettings.h"
+#include "persist/AnalysisSettings.h"
 
 namespace velmio {
 

@@ -63,20 +63,19 @@ constexpr std::array kToolbar = {
 };
 // clang-format on
 
-// Playback's rules: P is nothing (-1), stopped (0), playing (1), paused (2) or ending.
 CommandStatus PlaybackRule(int id, const CommandContext& c) {
-  const int p = c.playState;
+  const PlayState p = c.playState;
   switch (id) {
     case kCmdPlay:
-      return {p == 0 || p == 2, false};
+      return {p == PlayState::kStopped || p == PlayState::kPaused, false};
     case kCmdStop:
-      return {p == 1 || p == 2, false};
+      return {p == PlayState::kPlaying || p == PlayState::kPaused, false};
     case kCmdRewind:
-      return {p == 0, false};
+      return {p == PlayState::kStopped, false};
     case kCmdLoop:
-      return {p == 0, c.loopEnabled};
+      return {p == PlayState::kStopped, c.loopEnabled};
     case kCmdPause:
-      return {p == 1, false};
+      return {p == PlayState::kPlaying, false};
     default:
       return {};
   }
@@ -106,13 +105,12 @@ PromptParts SplitPrompt(const char* text) {
 }
 
 bool IsIdle(const CommandContext& c) {
-  const int a = c.analysisState;
-  return a != 1 && a != 2 && a != 4 && a != 5;
+  return !IsAnalysisBusy(c.analysisState);
 }
 
 CommandStatus EvaluateRule(int id, const CommandContext& c) {
   const bool idle = IsIdle(c);
-  const bool stopped = c.playState < 1;
+  const bool stopped = c.playState < PlayState::kPlaying;
   switch (id) {
     case kCmdFileOpen:
     case kCmdOpenSingleVoice:
@@ -130,7 +128,7 @@ CommandStatus EvaluateRule(int id, const CommandContext& c) {
     case kCmdHarmonics:
       return {true, c.showHarmonics};
     case kCmdBarDisplay:
-      return {c.playState >= 0 && idle, c.barDisplay};
+      return {c.playState >= PlayState::kStopped && idle, c.barDisplay};
     case kCmdPitch:
       return {c.pitchEnabled, c.showPitch};
     case kCmdEqualizer:

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "view/ViewStatus.h"
+
 namespace velmio::ui {
 
 enum class MenuPlace { kNone, kFile, kView, kPlay, kHelp, kLoopPopup };
@@ -36,21 +38,11 @@ struct PromptParts {
 };
 PromptParts SplitPrompt(const char* text);
 
-// What the rules read. Filled on the UI thread from the view and the tool windows.
-struct CommandContext {
-  int playState = -1;     // -1 nothing playable, 0 stopped, 1 playing, 2 paused, 3..5 ending
-  int analysisState = 0;  // 0 nothing, 1 transform, 4 pitch, 5 formants, 2 finished, 3 taken over
+// What the rules read: the view's status and the tool windows'. Filled on
+// the UI thread.
+struct CommandContext : ViewStatus {
   bool voiceConversionOpen = false;
-  bool hasDisplayMatrix = false;
-  int frameCount = 0;
-  bool showHarmonics = false;
-  bool barDisplay = false;
-  bool pitchEnabled = false;
-  bool showPitch = false;
   bool eqVisible = false;
-  bool showWaveform = false;
-  bool frequencyGrid = false;
-  bool loopEnabled = false;
 };
 
 struct CommandStatus {

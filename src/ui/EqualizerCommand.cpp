@@ -8,7 +8,9 @@ namespace velmio::ui {
 
 void CMainFrame::ToggleEqualizer() {
   if (m_eqDialog == nullptr) {
-    m_eqDialog = new CEQdlg(m_view->EqualizerBank(), m_view->m_settings, this);
+    CTestView& view = *m_view;
+    m_eqDialog = new CEQdlg(
+        view.EqualizerBank(), [&view](int preset) { view.StoreEqualizerPreset(preset); }, this);
     // However the window goes away, the menu check and the button follow.
     m_eqDialog->SetVisibilityListener([this] { UpdateCommandStates(); });
   }

@@ -84,8 +84,8 @@ QFont FixedFont(int pixelSize) {
 
 }  // namespace
 
-CEQdlg::CEQdlg(Equalizer& bank, AnalysisSettings& settings, QWidget* parent)
-    : QDialog(parent), m_bank(bank), m_settings(settings) {
+CEQdlg::CEQdlg(Equalizer& bank, std::function<void(int preset)> storePreset, QWidget* parent)
+    : QDialog(parent), m_bank(bank), m_storePreset(std::move(storePreset)) {
   setWindowTitle(QStringLiteral("グラフィック・イコライザー"));
   setFont(UiFont());
   setModal(false);
@@ -93,10 +93,6 @@ CEQdlg::CEQdlg(Equalizer& bank, AnalysisSettings& settings, QWidget* parent)
   CreateBandControls(u);
   CreateSettingControls(u);
   CreateGraph(u);
-  for (int n = 1; n <= kEqPresets; ++n) {
-    for (int k = 0; k < kEqBands; ++k) m_bank.m_gainDb[n][k] = m_settings.m_eqPresetGain[n - 1][k];
-    m_bank.m_q[n] = m_settings.m_eqPresetQ[n - 1];
-  }
   // The first design, as the first paint of the sliders makes it: every band
   // at its slider's gain with the field's Q, so the graph and a stored preset
   // never see the bank's undesigned Q of 0.
@@ -267,19 +263,10 @@ float CEQdlg::ValidatedQ() {
 
 void CEQdlg::OnPresetClicked(int preset) {
   if ((m_presetButtons[preset - 1]->ClickModifiers() & Qt::ControlModifier) != 0) {
-    StorePreset(preset);
+    if (m_storePreset) m_storePreset(preset);
   } else {
     LoadPreset(preset);
   }
-}
-
-void CEQdlg::StorePreset(int preset) {
-  for (int k = 0; k < kEqBands; ++k) {
-    m_bank.m_gainDb[preset][k] = m_bank.m_gainDb[0][k];
-    m_settings.m_eqPresetGain[preset - 1][k] = m_bank.m_gainDb[0][k];
-  }
-  m_bank.m_q[preset] = m_bank.m_q[0];
-  m_settings.m_eqPresetQ[preset - 1] = m_bank.m_q[0];
 }
 
 void CEQdlg::LoadPreset(int preset) {

@@ -11,7 +11,6 @@
 #include <functional>
 
 #include "audio/Equalizer.h"
-#include "engine/AnalysisSettings.h"
 
 class QCheckBox;
 class QLabel;
@@ -29,11 +28,11 @@ struct DialogUnits;
 class CEQdlg : public QDialog {
  public:
   // Builds the window around `bank`: sliders at the bank's current gains, the
-  // Q field at "1.0", the check box at the bank's switch, and the presets
-  // taken from `settings`. A preset stored later is written back to
-  // `settings` at once, so that it reaches the settings file however the
-  // program ends. Both must outlive the dialog. UI thread.
-  CEQdlg(Equalizer& bank, AnalysisSettings& settings, QWidget* parent = nullptr);
+  // Q field at "1.0", the check box at the bank's switch; the presets are the
+  // bank's. A Ctrl+click hands the preset number to `storePreset`, which
+  // keeps the bank's current setting as that preset. The bank must outlive
+  // the dialog. UI thread.
+  CEQdlg(Equalizer& bank, std::function<void(int preset)> storePreset, QWidget* parent = nullptr);
 
   // Called after the window has been shown or hidden, by whatever means
   // (the menu command, "閉じる", the close box, Escape), for the menu check.
@@ -68,7 +67,6 @@ class CEQdlg : public QDialog {
   // is refused with a message and replaced by "1.0".
   float ValidatedQ();
   void OnPresetClicked(int preset);
-  void StorePreset(int preset);
   void LoadPreset(int preset);
   // Puts the sliders at `gains` and the field at `qText`, then redesigns all bands.
   void ApplySetting(const EqBandGains& gains, const QString& qText);
@@ -76,7 +74,7 @@ class CEQdlg : public QDialog {
   void ShowCurrentGains();
 
   Equalizer& m_bank;
-  AnalysisSettings& m_settings;
+  std::function<void(int preset)> m_storePreset;
   std::array<CBandSlider*, kEqBands> m_sliders{};
   std::array<QLabel*, kEqBands> m_gainLabels{};
   std::array<CPresetButton*, kEqPresets> m_presetButtons{};

@@ -176,7 +176,6 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdPrint, [this] { Print(); });
   InstallPlaybackHandlers();
   SetCommandHandler(kCmdEqualizer, [this] { ToggleEqualizer(); });
-  m_equalizerVisible = [this] { return m_eqDialog != nullptr && m_eqDialog->isVisible(); };
 }
 
 void CMainFrame::SetCommandHandler(int id, std::function<void()> handler) {
@@ -185,13 +184,6 @@ void CMainFrame::SetCommandHandler(int id, std::function<void()> handler) {
   } else {
     m_handlers.erase(id);
   }
-  UpdateCommandStates();
-}
-
-void CMainFrame::SetToolWindowQueries(std::function<bool()> voiceConversionOpen,
-                                      std::function<bool()> equalizerVisible) {
-  m_voiceConversionOpen = std::move(voiceConversionOpen);
-  m_equalizerVisible = std::move(equalizerVisible);
   UpdateCommandStates();
 }
 
@@ -206,24 +198,9 @@ void CMainFrame::RunCommand(int id) {
 }
 
 CommandContext CMainFrame::ReadContext() const {
-  const CTestView& v = *m_view;
   CommandContext c;
-  c.playState = v.m_playback.m_playState;
-  c.analysisState = v.AnalysisState();
-  // The job writes the result while it runs; read it only when no job does.
-  if (IsIdle(c)) {
-    c.hasDisplayMatrix = !v.m_spectrogram.m_levelDb.empty();
-    c.frameCount = v.m_spectrogram.m_frameCount;
-  }
-  c.voiceConversionOpen = m_voiceConversionOpen && m_voiceConversionOpen();
-  c.eqVisible = m_equalizerVisible && m_equalizerVisible();
-  c.showHarmonics = v.m_settings.m_showHarmonics != 0;
-  c.barDisplay = v.m_display.m_barDisplay != 0;
-  c.pitchEnabled = v.m_pitch.m_pitchEnabled != 0;
-  c.showPitch = v.m_pitch.m_showPitch != 0;
-  c.showWaveform = v.m_display.m_showWaveform != 0;
-  c.frequencyGrid = v.m_display.m_frequencyGrid != 0;
-  c.loopEnabled = v.m_playback.m_loopEnabled != 0;
+  static_cast<ViewStatus&>(c) = m_view->Status();
+  c.eqVisible = m_eqDialog != nullptr && m_eqDialog->isVisible();
   return c;
 }
 

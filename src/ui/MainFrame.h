@@ -10,7 +10,7 @@
 
 #include "ui/CommandTable.h"
 #include "ui/ViewFrame.h"
-#include "view/ViewState.h"
+#include "view/ProgramPaths.h"
 
 class QLabel;
 class QMenu;
@@ -48,9 +48,6 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void UpdateCommandStates();
   // The state the rules read now.
   CommandContext ReadContext() const;
-  // Where the tool windows report whether they are open; both absent for now.
-  void SetToolWindowQueries(std::function<bool()> voiceConversionOpen,
-                            std::function<bool()> equalizerVisible);
 
   // A file named on the command line: opened as a dropped file would be.
   void OpenFromCommandLine(const QString& path);
@@ -100,8 +97,6 @@ class CMainFrame : public QMainWindow, private ViewFrame {
 
   std::map<int, QAction*> m_actions;
   std::map<int, std::function<void()>> m_handlers;
-  std::function<bool()> m_voiceConversionOpen;
-  std::function<bool()> m_equalizerVisible;
   std::function<void(const QUrl&)> m_openUrl;
   CMiscDialogBar* m_dialogBar = nullptr;
   CViewWidget* m_viewWidget = nullptr;

@@ -10,9 +10,7 @@
 #include <QUrl>
 
 #include "ui/AboutDialog.h"
-#include "ui/AnalysisConditions.h"
 #include "ui/CommandIds.h"
-#include "ui/DropRouting.h"
 #include "ui/MainFrame.h"
 #include "ui/ViewWidget.h"
 #include "view/TestView.h"
@@ -20,7 +18,7 @@
 namespace velmio::ui {
 
 void CMainFrame::ShowAnalysisConditions() {
-  const std::string text = AnalysisConditionsText(*m_view);
+  const std::string text = m_view->AnalysisConditionsText();
   const QString shown = text.empty() ? QStringLiteral("ファイルが選択されていません。")
                                      : QString::fromStdString(text);
   QMessageBox box(QMessageBox::Information, QStringLiteral("解析条件"), shown, QMessageBox::Ok,
@@ -31,7 +29,7 @@ void CMainFrame::ShowAnalysisConditions() {
 
 // Nothing is reported when the page cannot be opened: the desktop says so itself.
 void CMainFrame::ShowHelp() {
-  m_openUrl(QUrl::fromLocalFile(QFile::decodeName(m_view->m_paths.helpPath.c_str())));
+  m_openUrl(QUrl::fromLocalFile(QFile::decodeName(m_view->Paths().helpPath.c_str())));
 }
 
 void CMainFrame::ShowAbout() {
@@ -39,14 +37,8 @@ void CMainFrame::ShowAbout() {
   about.exec();
 }
 
-// A new, empty document: the view is initialised again (scroll sizes, legend,
-// legend timer); the loaded recording and its result stay.
 void CMainFrame::NewDocument() {
-  CTestView& v = *m_view;
-  if (!v.IsAnalysisBusy() && v.m_spectrogram.m_frameCount > 0)
-    v.m_display.m_scrollSizesDirty = true;
-  v.OnInitialUpdate();
-  m_viewWidget->Invalidate(true);
+  m_view->OnNewDocument();
 }
 
 void CMainFrame::Print() {
@@ -74,25 +66,7 @@ bool CMainFrame::AcceptsDrops() const {
 void CMainFrame::DropFiles(const QStringList& paths) {
   // Playing, paused or analysing: the data must not change under the job or the device.
   if (!AcceptsDrops() || paths.isEmpty()) return;
-  CTestView& v = *m_view;
-  const std::string path = QFile::encodeName(paths.first()).toStdString();
-  switch (ClassifyDroppedFile(path, v.m_settings.m_decoderPath)) {
-    case DropKind::kAnalysisData:
-      // Opened by the analysis data command, which takes the pending path.
-      if (HasCommandHandler(kCmdOpenAnalysisData)) {
-        v.m_pendingPath = path;
-        m_handlers.at(kCmdOpenAnalysisData)();
-      }
-      break;
-    case DropKind::kRecording:
-      v.m_pendingPath = path;
-      v.m_pitch.m_pitchEnabled = 0;
-      v.m_pitch.m_showPitch = 0;
-      v.OpenAndAnalyse();
-      break;
-    case DropKind::kIgnore:
-      break;
-  }
+  m_view->OpenDropped(QFile::encodeName(paths.first()).toStdString());
   UpdateCommandStates();
 }
 
@@ -101,8 +75,7 @@ void CMainFrame::OpenFromCommandLine(const QString& path) {
 }
 
 void CMainFrame::RightClick(QPoint client, QPoint global) {
-  const CTestView& v = *m_view;
-  if (v.m_playback.m_playState != 0 || v.m_playback.m_loopEnabled != 1) return;
+  if (!m_view->AcceptsLoopPopup()) return;
   m_loopClickPoint = client;
   m_loopMenu->popup(global);
 }

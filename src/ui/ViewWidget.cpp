@@ -127,7 +127,7 @@ void CViewWidget::ShowNotice(const std::string& text) {
   m_notice.clear();
 }
 
-void CViewWidget::Invalidate(bool /*erase*/) {
+void CViewWidget::Invalidate() {
   viewport()->update();
 }
 

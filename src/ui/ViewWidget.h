@@ -38,7 +38,7 @@ class CViewWidget : public QAbstractScrollArea, public Host {
   int LegendHeight() const override;
   void SetWindowTitle(const std::string& title) override;
   void ShowNotice(const std::string& text) override;
-  void Invalidate(bool erase) override;
+  void Invalidate() override;
   void SetScrollSizes(const ScrollSizes& sizes) override;
   ScrollSizes GetScrollSizes() const override { return m_sizes; }
   ScrollPoint GetScrollPosition() const override;

@@ -41,8 +41,8 @@ void DrawOctaveLines(QPainter& painter, const ViewGeometry& g) {
 }
 
 QRgb DrawFrequencyLines(QPainter& painter, const ViewGeometry& g, const RenderInputs& in) {
-  const float low = static_cast<float>(in.m_lowNote);
-  const float high = static_cast<float>(in.m_highNote);
+  const float low = static_cast<float>(in.analysis.m_lowNote);
+  const float high = static_cast<float>(in.analysis.m_highNote);
   QRgb pen = kGridGreen;
   for (int i = 0; i < static_cast<int>(kFrequencyLines.size()); ++i) {
     const float v = kFrequencyLines[i];
@@ -69,18 +69,18 @@ struct TimeGridScale {
 
 TimeGridScale MakeTimeGridScale(const RenderInputs& in) {
   const float secondsPerFrame =
-      static_cast<float>(in.m_hopSize) / static_cast<float>(in.m_sampleRate);
+      static_cast<float>(in.analysis.m_hopSize) / static_cast<float>(in.analysis.m_sampleRate);
   TimeGridScale scale{secondsPerFrame, 0.0f};
-  if (in.m_barDisplay != 0 && in.m_tempo > 0) {
-    scale.offsetFrames = static_cast<float>(in.m_startMs) * 0.001f / secondsPerFrame;
-    scale.linesPerFrame = static_cast<float>(in.m_tempo) * 0.016666668f * secondsPerFrame;
+  if (in.display.m_barDisplay && in.tempo.tempo > 0) {
+    scale.offsetFrames = static_cast<float>(in.tempo.startMs) * 0.001f / secondsPerFrame;
+    scale.linesPerFrame = static_cast<float>(in.tempo.tempo) * 0.016666668f * secondsPerFrame;
   }
   return scale;
 }
 
 void DrawTimeLabel(QPainter& painter, const RenderInputs& in, int n, int beatsPerBar, int x) {
   char text[32];
-  if (in.m_barDisplay != 0 && in.m_tempo != 0) {
+  if (in.display.m_barDisplay && in.tempo.tempo != 0) {
     if (n % beatsPerBar != 0) return;
     std::snprintf(text, sizeof text, "%4d", n / beatsPerBar);
     DrawLabel(painter, x - 12, 2, QString::fromLatin1(text), 4, kBlack, kWhite);
@@ -100,7 +100,7 @@ constexpr long long kMaxTimeLines = 1 << 20;
 }  // namespace
 
 QRgb DrawPitchGrid(QPainter& painter, const ViewGeometry& g, const RenderInputs& in) {
-  if (in.m_frequencyGrid == 0) {
+  if (!in.display.m_frequencyGrid) {
     DrawOctaveLines(painter, g);
     return kGridGreen;
   }
@@ -109,7 +109,7 @@ QRgb DrawPitchGrid(QPainter& painter, const ViewGeometry& g, const RenderInputs&
 
 void DrawTimeGrid(QPainter& painter, const ViewGeometry& g, const RenderInputs& in,
                   QRgb secondsPen) {
-  if (in.m_hopSize <= 0 || in.m_sampleRate <= 0) return;
+  if (in.analysis.m_hopSize <= 0 || in.analysis.m_sampleRate <= 0) return;
   const TimeGridScale scale = MakeTimeGridScale(in);
   const float L = scale.linesPerFrame;
   const float M = scale.offsetFrames;
@@ -120,14 +120,14 @@ void DrawTimeGrid(QPainter& painter, const ViewGeometry& g, const RenderInputs& 
   const int first = static_cast<int>(firstF);
   const int last = static_cast<int>(lastF);
   if (static_cast<long long>(last) - first > kMaxTimeLines) return;
-  const int beatsPerBar = std::max(in.m_beatsPerBar, 1);
+  const int beatsPerBar = std::max(in.tempo.beatsPerBar, 1);
   const float framesPerLine = 1.0f / L;
   for (int n = first; n <= last; ++n) {
     const float frameF = static_cast<float>(n) * framesPerLine + M;
     if (!(std::fabs(frameF) < kFrameLimit)) continue;
     const int x = static_cast<int>(frameF) - g.sx + kKeyboardWidth;
     QRgb pen = secondsPen;
-    if (in.m_barDisplay != 0) pen = n % beatsPerBar == 0 ? kGridGreen : kGridDarkGreen;
+    if (in.display.m_barDisplay) pen = n % beatsPerBar == 0 ? kGridGreen : kGridDarkGreen;
     DrawVLine(painter, x, kRulerHeight, g.drawnHeight, pen);
     DrawTimeLabel(painter, in, n, beatsPerBar, x);
   }

@@ -27,7 +27,7 @@ class HeadlessHost : public Host {
   int LegendHeight() const override { return 8; }
   void SetWindowTitle(const std::string&) override {}
   void ShowNotice(const std::string&) override {}
-  void Invalidate(bool) override {}
+  void Invalidate() override {}
 
   void SetScrollSizes(const ScrollSizes& sizes) override {
     m_sizes = sizes;

@@ -70,7 +70,7 @@ class Host {
   // Paints the client area grey with `text` in yellow near its centre, now,
   // before the synchronous work that follows (the next paint replaces it).
   virtual void ShowNotice(const std::string& text) = 0;
-  virtual void Invalidate(bool erase) = 0;
+  virtual void Invalidate() = 0;
 
   virtual void SetScrollSizes(const ScrollSizes& sizes) = 0;
   virtual ScrollSizes GetScrollSizes() const = 0;

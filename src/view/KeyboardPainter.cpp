@@ -71,7 +71,9 @@ void DrawKeyboard(QPainter& painter, const ViewGeometry& g) {
 
 void DrawNoteBands(QPainter& painter, const ViewGeometry& g, const RenderInputs& in) {
   if (g.hoverSemitone < 0) return;
-  const int count = in.m_showHarmonics != 0 ? std::clamp(in.m_harmonicsCount, 1, kMaxHarmonics) : 1;
+  const int count = in.display.m_showHarmonics != 0
+                        ? std::clamp(in.display.m_harmonicsCount, 1, kMaxHarmonics)
+                        : 1;
   int y = kRowsPerSemitone * g.hoverSemitone - g.sy + kRulerHeight;
   for (int h = 1; h <= count; ++h) {
     y -= kRowsPerSemitone * kHarmonicStep[h];
@@ -86,7 +88,7 @@ void DrawOctaveLabels(QPainter& painter, const ViewGeometry& g, const RenderInpu
   for (int k = 0; k < g.octaves; ++k) {
     const int y = kRowsPerOctave * k - g.sy + 100;
     if (y < kRulerHeight) continue;
-    std::snprintf(text, sizeof text, "%3d", in.m_highNote / 12 - k - 1);
+    std::snprintf(text, sizeof text, "%3d", in.analysis.m_highNote / 12 - k - 1);
     DrawLabel(painter, 24, y, QString::fromLatin1(text), 3, kBlack, kWhite);
   }
 }

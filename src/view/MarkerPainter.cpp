@@ -22,15 +22,15 @@ bool InsidePicture(int y, const ViewGeometry& g) {
 }  // namespace
 
 void DrawPitchCurve(QPainter& painter, const ViewGeometry& g, const RenderInputs& in) {
-  if (in.m_showPitch == 0 || in.m_pitchTrack == nullptr) return;
-  QPen pen(QColor::fromRgb(in.m_colorMap != 0 ? kWhite : kRed));
+  if (!in.pitch.m_showPitch || in.pitch.m_pitchTrack == nullptr) return;
+  QPen pen(QColor::fromRgb(in.display.m_colorMap != 0 ? kWhite : kRed));
   pen.setWidth(2);
   pen.setCapStyle(Qt::RoundCap);
   painter.setPen(pen);
-  const int end = std::min(g.endFrame, in.m_pitchTrackLength);
+  const int end = std::min(g.endFrame, in.pitch.m_pitchTrackLength);
   for (int t = std::max(g.sx + 1, 1); t < end; ++t) {
-    const int y0 = in.m_pitchTrack[t - 1] - g.sy;
-    const int y1 = in.m_pitchTrack[t] - g.sy;
+    const int y0 = in.pitch.m_pitchTrack[t - 1] - g.sy;
+    const int y1 = in.pitch.m_pitchTrack[t] - g.sy;
     if (!InsidePicture(y0, g) || !InsidePicture(y1, g) || std::abs(y0 - y1) >= kMaxPitchJump) {
       continue;
     }
@@ -40,18 +40,18 @@ void DrawPitchCurve(QPainter& painter, const ViewGeometry& g, const RenderInputs
 }
 
 void DrawLoopMarkers(QPainter& painter, const ViewGeometry& g, const RenderInputs& in) {
-  if (in.m_loopEnabled == 0) return;
-  const int xs = in.m_loopStartFrame - g.sx + kKeyboardWidth;
+  if (!in.playback.m_loopEnabled) return;
+  const int xs = in.playback.m_loopStartFrame - g.sx + kKeyboardWidth;
   if (xs > kKeyboardWidth && xs < g.width)
     DrawVLine(painter, xs, kRulerHeight, g.drawnHeight, kRed);
-  const int xe = in.m_loopEndFrame - g.sx + kKeyboardWidth;
+  const int xe = in.playback.m_loopEndFrame - g.sx + kKeyboardWidth;
   if (xe > kKeyboardWidth && xe < g.width)
     DrawVLine(painter, xe, kRulerHeight, g.drawnHeight, kBlue);
 }
 
 void DrawPlayCursor(QPainter& painter, const RenderInputs& in) {
   const ViewGeometry g = ComputeViewGeometry(in);
-  const int x = in.m_cursorFrame - g.sx + kKeyboardWidth;
+  const int x = in.playback.m_cursorFrame - g.sx + kKeyboardWidth;
   DrawVLine(painter, x, kRulerHeight, g.drawnHeight, kYellow);
 }
 

@@ -7,11 +7,11 @@ namespace velmio {
 void CTestView::OnLButtonDown(int32_t /*x*/, int32_t y) {
   // The column does not matter: the keyboard strip and the space beyond the
   // last frame sound their row's note too.
-  if (m_midiOutput.m_midiNote.load() != 0) return;
+  if (m_midiOutput.IsSounding()) return;
   const ClientSize client = m_host.GetClientSize();
   const ScrollPoint scroll = m_host.GetScrollPosition();
-  const int32_t note =
-      MidiNoteAtRow(y, client.height, scroll.y, m_settings.m_lowNote, m_settings.m_highNote);
+  const AnalysisParams& shown = m_analysis.Params();
+  const int32_t note = MidiNoteAtRow(y, client.height, scroll.y, shown.lowNote, shown.highNote);
   if (note != 0) m_midiOutput.StartNote(note);
 }
 

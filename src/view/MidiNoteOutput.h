@@ -54,12 +54,13 @@ class MidiNoteOutput {
   // goes out), then resets and closes the output. Later calls send nothing.
   void Shutdown();
 
+  // True while a click's note sounds. Any thread.
+  bool IsSounding() const { return m_midiNote.load() != 0; }
+  // The note sounding from a click, 0 when none. Any thread.
+  int32_t SoundingNote() const { return m_midiNote.load(); }
+
   // Tests shorten or lengthen the note; UI thread, while no note sounds.
   void SetNoteDuration(std::chrono::milliseconds duration) { m_noteDuration = duration; }
-
-  // The note sounding from a click, 0 when none. Set by the UI thread before
-  // the note thread starts, cleared by that thread when its note off is out.
-  std::atomic<int> m_midiNote{0};
 
  private:
   // The note thread: note on, the duration (or less when cut short), note off.
@@ -67,6 +68,9 @@ class MidiNoteOutput {
   void StopNote();
 
   MidiOut* m_out;
+  // The note sounding from a click, 0 when none. Set by the UI thread before
+  // the note thread starts, cleared by that thread when its note off is out.
+  std::atomic<int> m_midiNote{0};
   std::chrono::milliseconds m_noteDuration{kNoteDuration};
   std::thread m_noteThread;
   std::mutex m_mutex;

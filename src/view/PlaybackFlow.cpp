@@ -3,12 +3,13 @@
 // equalizer bank that playback filters through.
 #include <algorithm>
 
+#include "view/EqualizerPresets.h"
 #include "view/TestView.h"
+#include "view/ViewGeometry.h"
 
 namespace velmio {
 namespace {
 
-constexpr int32_t kKeyboardWidth = 40;
 constexpr int kCursorTimerMs = 100;
 
 }  // namespace
@@ -32,20 +33,13 @@ PlaybackHooks CTestView::MakePlaybackHooks() {
 }
 
 PlaybackSource CTestView::RecordingForPlayback() const {
+  const PcmView pcm = m_recording.Pcm();
   PlaybackSource source;
-  source.samples =
-      std::span<const int16_t>(m_waveData.m_samples.data(), m_waveData.m_samples.size());
-  source.dataSize = m_waveData.m_wave.dataSize;
-  source.format = m_waveData.m_wave.format;
-  source.hopSize = m_hopSize;
+  source.samples = std::span<const int16_t>(pcm.samples, pcm.sampleCount);
+  source.dataSize = pcm.dataSize;
+  source.format = pcm.format;
+  source.hopSize = m_recording.HopSize();
   return source;
-}
-
-// A recording is being replaced: the old samples and format no longer hold,
-// so nothing plays (with the old format) until the new result is taken over.
-void CTestView::ForgetRecordingForPlayback() {
-  m_playback.Stop();
-  m_playback.m_playState = -1;
 }
 
 // The play start goes just right of the keyboard strip when it is not in view.
@@ -73,14 +67,14 @@ void CTestView::OnRewind() {
   m_host.ScrollTo({0, m_host.GetScrollPosition().y});
   // The read-outs follow the cursor back to the start, as users expect.
   UpdatePositionText(0);
-  m_host.Invalidate(false);
+  m_host.Invalidate();
 }
 
 void CTestView::OnToggleLoop() {
   if (!m_playback.ToggleLoop()) return;
   ShowLoopLabel();
   ForceRender();
-  m_host.Invalidate(false);
+  m_host.Invalidate();
 }
 
 void CTestView::OnSetLoopStart(int32_t x) {
@@ -95,12 +89,17 @@ void CTestView::OnSetLoopEnd(int32_t x) {
 // or the old marker would stay until something else did.
 void CTestView::SetLoopPoint(int32_t x, bool end) {
   if (x < kKeyboardWidth) return;
-  const int32_t frame = x + m_host.GetScrollPosition().x - kKeyboardWidth;
+  const int32_t frame = FrameAtColumn(x);
   const bool stored = end ? m_playback.SetLoopEnd(frame) : m_playback.SetLoopStart(frame);
   if (!stored) return;
   ShowLoopLabel();
   ForceRender();
-  m_host.Invalidate(false);
+  m_host.Invalidate();
+}
+
+// The loop points are set only while stopped with the loop on.
+bool CTestView::AcceptsLoopPopup() const {
+  return m_playback.State() == PlayState::kStopped && m_playback.LoopEnabled();
 }
 
 void CTestView::ShowLoopLabel() {
@@ -110,7 +109,7 @@ void CTestView::ShowLoopLabel() {
 void CTestView::OnPlaybackTimer() {
   const CursorTick tick = m_playback.OnCursorTimer();
   UpdatePositionText(tick.timeMs);
-  if (tick.moved) FollowCursor(m_playback.m_cursorFrame);
+  if (tick.moved) FollowCursor(m_playback.CursorFrame());
 }
 
 // Past the right edge the view turns one page, leaving the cursor just right
@@ -124,27 +123,20 @@ void CTestView::FollowCursor(int32_t frame) {
   } else if (x < scroll.x) {
     m_host.ScrollTo({frame - kKeyboardWidth, scroll.y});
   }
-  m_host.Invalidate(false);
+  m_host.Invalidate();
 }
 
 Equalizer& CTestView::EqualizerBank() {
   if (m_equalizer == nullptr) {
-    m_equalizer = std::make_unique<Equalizer>(static_cast<float>(m_sampleRate));
-    for (int p = 0; p < kEqPresets; ++p) {
-      std::copy_n(m_settings.m_eqPresetGain[p].begin(), kEqBands, m_equalizer->m_gainDb[p + 1]);
-      m_equalizer->m_q[p + 1] = m_settings.m_eqPresetQ[p];
-    }
+    m_equalizer = std::make_unique<Equalizer>(static_cast<float>(m_recording.SampleRate()));
+    LoadEqualizerPresets(m_settings, *m_equalizer);
     m_playback.SetEqualizer(m_equalizer.get());
   }
   return *m_equalizer;
 }
 
-void CTestView::SaveEqualizerPresets() {
-  if (m_equalizer == nullptr) return;
-  for (int p = 0; p < kEqPresets; ++p) {
-    std::copy_n(m_equalizer->m_gainDb[p + 1], kEqBands, m_settings.m_eqPresetGain[p].begin());
-    m_settings.m_eqPresetQ[p] = m_equalizer->m_q[p + 1];
-  }
+void CTestView::StoreEqualizerPreset(int preset) {
+  velmio::StoreEqualizerPreset(preset, EqualizerBank(), m_settings);
 }
 
 // A designed bank is redesigned at once: kept for the old rate, every band

@@ -1,12 +1,15 @@
 #pragma once
-// Everything one paint of the spectrogram view reads, gathered by CTestView
-// from its components so that the renderer never reaches into them. Geometry
-// is in device pixels of the client area; scroll positions are the top-left
-// content pixel shown at client (0, 0).
+// Everything one paint of the spectrogram view reads, in one slice per
+// component that owns the values, so that the renderer never reaches into
+// the components and each component describes only itself. Geometry is in
+// device pixels of the client area; scroll positions are the top-left content
+// pixel shown at client (0, 0).
 #include <array>
 #include <cstdint>
 
+#include "engine/AnalysisJob.h"
 #include "engine/Spectrogram.h"
+#include "engine/TempoGrid.h"
 
 namespace velmio {
 
@@ -14,16 +17,19 @@ namespace velmio {
 // bytes are blue, green, red, 0, the byte order of the off-screen image.
 using ColorTable = std::array<uint32_t, 256>;
 
-struct RenderInputs {
-  // Window.
+// The window: client size and scroll position.
+struct ViewportSlice {
   int32_t m_clientWidth = 0;
   int32_t m_clientHeight = 0;
   int32_t m_scrollX = 0;
   int32_t m_scrollY = 0;
+};
 
-  // Analysis result; drawn only in state 3 with at least one frame.
+// The analysis result and the geometry it was made with; drawn only in state
+// 3 with at least one frame.
+struct AnalysisSlice {
   const Spectrogram* m_spectrogram = nullptr;
-  int32_t m_analysisState = 0;
+  AnalysisState m_analysisState = AnalysisState::kIdle;
   int32_t m_analysisProgress = 0;  // a snapshot of g_analysisProgress, percent
   int32_t m_lowNote = 12;          // semitones above C0, inclusive, a multiple of 12
   int32_t m_highNote = 120;        // exclusive, a multiple of 12
@@ -31,48 +37,55 @@ struct RenderInputs {
   int32_t m_a4Frequency = 440;     // the frequency grid is fixed to C0 = 16.352 Hz on purpose
   int32_t m_sampleRate = 44100;
   int32_t m_hopSize = 256;
+  // Formant overlay, drawn where the spectrogram's m_formantMask is nonzero.
+  bool m_formantEnabled = false;
+};
 
-  // Level-to-colour mapping.
+// How the levels are shown and what is drawn over them.
+struct DisplaySlice {
   int32_t m_levelTopDb = 24;
   int32_t m_levelRangeDb = 20;
   int32_t m_colorMap = 0;                    // 0 grey scale, nonzero colour
   const ColorTable* m_colorTable = nullptr;  // null: built from m_colorMap
-
-  // Hover band and harmonics.
-  int32_t m_hoverY = -1;  // client y of the mouse, -1 before the first move
+  int32_t m_hoverY = -1;                     // client y of the mouse, -1 before the first move
   int32_t m_showHarmonics = 0;
   int32_t m_harmonicsCount = 6;  // 2 ... 8
+  bool m_frequencyGrid = false;  // frequency lines instead of octave lines
+  bool m_showWaveform = false;   // time waveform instead of the spectrogram
+  bool m_barDisplay = false;     // bars and beats instead of seconds
+};
 
-  // Grid: 0 octave lines, 1 frequency lines.
-  int32_t m_frequencyGrid = 0;
-
-  // Formant overlay, drawn where the spectrogram's m_formantMask is nonzero.
-  int32_t m_formantEnabled = 0;
-
-  // Pitch curve: per frame the picture y (display row + 16); may be null.
-  int32_t m_showPitch = 0;
+// The pitch curve: per frame the picture y (display row + 16); may be null.
+struct PitchSlice {
+  bool m_showPitch = false;
   const int16_t* m_pitchTrack = nullptr;
   int32_t m_pitchTrackLength = 0;
+};
 
-  // Time waveform instead of the spectrogram, from 16-bit interleaved PCM.
-  int32_t m_showWaveform = 0;
+// The recording, for the waveform: 16-bit interleaved PCM.
+struct WaveformSlice {
   const int16_t* m_samples = nullptr;
   int32_t m_channels = 0;
   int32_t m_dataSize = 0;  // bytes of PCM behind m_samples
   int32_t m_blockAlign = 0;
+};
 
-  // Time grid: seconds, or bars and beats from the tempo settings.
-  int32_t m_barDisplay = 0;
-  int32_t m_tempo = 0;  // beats per minute, 0 = none set
-  int32_t m_beatsPerBar = 4;
-  int32_t m_beatUnit = 4;  // shown by the tempo dialog, not used by the grid
-  int32_t m_startMs = 0;   // time of beat 0
-
-  // Loop markers and play cursor, in frames.
-  int32_t m_loopEnabled = 0;
+// Loop markers and play cursor, in frames.
+struct PlaybackSlice {
+  bool m_loopEnabled = false;
   int32_t m_loopStartFrame = 0;
   int32_t m_loopEndFrame = 0;
   int32_t m_cursorFrame = 0;
+};
+
+struct RenderInputs {
+  ViewportSlice viewport;
+  AnalysisSlice analysis;
+  DisplaySlice display;
+  PitchSlice pitch;
+  WaveformSlice waveform;
+  TempoGrid tempo;  // drawn while display.m_barDisplay is on and a tempo is set
+  PlaybackSlice playback;
 };
 
 }  // namespace velmio

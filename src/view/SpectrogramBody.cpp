@@ -113,31 +113,31 @@ void AddLevelRow(const float* levels, uint32_t* pixels, int count, const LevelSc
 
 void DrawSpectrogramBody(QImage& image, const ViewGeometry& g, const RenderInputs& in,
                          const ColorTable& table) {
-  const Spectrogram& s = *in.m_spectrogram;
+  const Spectrogram& s = *in.analysis.m_spectrogram;
   if (g.frames <= 0) return;
   const BodySpan span = VisibleSpan(g, s);
   const int width = span.endFrame - span.firstFrame;
   if (width <= 0 || span.endRow <= span.firstRow) return;
-  const LevelScale scale = MakeLevelScale(in.m_levelTopDb, in.m_levelRangeDb);
+  const LevelScale scale = MakeLevelScale(in.display.m_levelTopDb, in.display.m_levelRangeDb);
   for (int r = span.firstRow; r < span.endRow; ++r) {
     const float* levels = s.m_levelDb.data() + static_cast<std::size_t>(r) * g.frames;
     uint32_t* line =
         PixelAt(image, kKeyboardWidth + span.firstFrame - g.sx, r + kRulerHeight - g.sy);
     AddLevelRow(levels + span.firstFrame, line, width, scale, table);
   }
-  if (in.m_formantEnabled != 0) DrawFormantOverlay(image, g, s, span);
+  if (in.analysis.m_formantEnabled) DrawFormantOverlay(image, g, s, span);
 }
 
 namespace {
 
 // Largest positive sample of the first channel in frame t; 0 when none.
 int FramePeak(const RenderInputs& in, long long t) {
-  const long long step = in.m_channels;
-  const long long limit = in.m_dataSize / 2;
-  long long index = step * in.m_hopSize * t;
+  const long long step = in.waveform.m_channels;
+  const long long limit = in.waveform.m_dataSize / 2;
+  long long index = step * in.analysis.m_hopSize * t;
   int peak = 0;
-  for (int s = 0; s < in.m_hopSize && index < limit; ++s, index += step) {
-    if (index >= 0) peak = std::max<int>(peak, in.m_samples[index]);
+  for (int s = 0; s < in.analysis.m_hopSize && index < limit; ++s, index += step) {
+    if (index >= 0) peak = std::max<int>(peak, in.waveform.m_samples[index]);
   }
   return peak;
 }
@@ -145,7 +145,8 @@ int FramePeak(const RenderInputs& in, long long t) {
 }  // namespace
 
 void DrawWaveform(QImage& image, const ViewGeometry& g, const RenderInputs& in) {
-  if (in.m_samples == nullptr || in.m_channels <= 0 || in.m_hopSize <= 0) return;
+  if (in.waveform.m_samples == nullptr || in.waveform.m_channels <= 0 || in.analysis.m_hopSize <= 0)
+    return;
   const int span = g.height - kRulerHeight;
   const int middle = span / 2 + kRulerHeight;
   for (int t = std::max(g.sx, 0); t < g.endFrame; ++t) {

@@ -18,11 +18,6 @@ constexpr QRgb kWaitingGrey = 0xff808080;
 constexpr QRgb kYellow = 0xffffff00;
 constexpr QRgb kWhite = 0xffffffff;
 
-constexpr int kStateTakenOver = 3;
-constexpr int kStateTransform = 1;
-constexpr int kStatePitch = 4;
-constexpr int kStateFormant = 5;
-
 // Reuses the image when the size holds: cleared to black it equals a new one.
 void PrepareBackBuffer(QImage& image, int width, int height) {
   if (image.width() != width || image.height() != height ||
@@ -52,15 +47,16 @@ void DrawOverBody(QImage& image, const ViewGeometry& g, const RenderInputs& in) 
 }  // namespace
 
 bool RenderCache::Matches(const RenderInputs& in) const {
-  const std::array<int32_t, 2> scroll = {in.m_scrollX, in.m_scrollY};
-  const std::array<int32_t, 4> client = {0, 0, in.m_clientWidth, in.m_clientHeight};
+  const std::array<int32_t, 2> scroll = {in.viewport.m_scrollX, in.viewport.m_scrollY};
+  const std::array<int32_t, 4> client = {0, 0, in.viewport.m_clientWidth,
+                                         in.viewport.m_clientHeight};
   return m_forceRender == 0 && !m_backBuffer.isNull() && scroll == m_lastRenderScroll &&
          client == m_lastRenderClient;
 }
 
 bool HasDrawableResult(const RenderInputs& in) {
-  return in.m_analysisState == kStateTakenOver && in.m_spectrogram != nullptr &&
-         in.m_spectrogram->m_frameCount > 0;
+  return in.analysis.m_analysisState == AnalysisState::kTakenOver &&
+         in.analysis.m_spectrogram != nullptr && in.analysis.m_spectrogram->m_frameCount > 0;
 }
 
 bool SpectrogramRenderer::DrawView(QPainter& window, const RenderInputs& in) {
@@ -83,8 +79,8 @@ bool SpectrogramRenderer::RenderIfNeeded(const RenderInputs& in) {
 void SpectrogramRenderer::Render(const RenderInputs& in) {
   const ViewGeometry g = ComputeViewGeometry(in);
   m_cache.m_forceRender = 0;
-  m_cache.m_lastRenderScroll = {in.m_scrollX, in.m_scrollY};
-  m_cache.m_lastRenderClient = {0, 0, in.m_clientWidth, in.m_clientHeight};
+  m_cache.m_lastRenderScroll = {in.viewport.m_scrollX, in.viewport.m_scrollY};
+  m_cache.m_lastRenderClient = {0, 0, in.viewport.m_clientWidth, in.viewport.m_clientHeight};
   if (g.width <= 0 || g.height <= 0) {
     m_cache.m_backBuffer = QImage();  // a minimised window has nothing to show
     return;
@@ -92,32 +88,33 @@ void SpectrogramRenderer::Render(const RenderInputs& in) {
   PrepareBackBuffer(m_cache.m_backBuffer, g.width, g.height);
   QImage& image = m_cache.m_backBuffer;
   DrawUnderBody(image, g, in);
-  if (in.m_showWaveform != 0) {
+  if (in.display.m_showWaveform) {
     DrawWaveform(image, g, in);
   } else {
-    const ColorTable table =
-        in.m_colorTable != nullptr ? *in.m_colorTable : BuildColorTable(in.m_colorMap);
+    const ColorTable table = in.display.m_colorTable != nullptr
+                                 ? *in.display.m_colorTable
+                                 : BuildColorTable(in.display.m_colorMap);
     DrawSpectrogramBody(image, g, in, table);
   }
   DrawOverBody(image, g, in);
 }
 
 void DrawWaitingPicture(QPainter& window, const RenderInputs& in) {
-  const int width = in.m_clientWidth;
-  const int height = in.m_clientHeight;
+  const int width = in.viewport.m_clientWidth;
+  const int height = in.viewport.m_clientHeight;
   FillBox(window, 0, 0, width, height, kWaitingGrey);
   char text[48];
   int count = 0;
-  switch (in.m_analysisState) {
-    case kStateTransform:
-      std::snprintf(text, sizeof text, " %3d%% completed.", in.m_analysisProgress);
+  switch (in.analysis.m_analysisState) {
+    case AnalysisState::kTransform:
+      std::snprintf(text, sizeof text, " %3d%% completed.", in.analysis.m_analysisProgress);
       count = 16;
       break;
-    case kStatePitch:
+    case AnalysisState::kPitch:
       std::snprintf(text, sizeof text, " Pitch detecting");
       count = 16;
       break;
-    case kStateFormant:
+    case AnalysisState::kFormants:
       std::snprintf(text, sizeof text, " Formant detecting");
       count = 18;
       break;
@@ -132,8 +129,8 @@ void DrawWaitingPicture(QPainter& window, const RenderInputs& in) {
 }
 
 QImage RenderViewImage(const RenderInputs& in) {
-  if (in.m_clientWidth <= 0 || in.m_clientHeight <= 0) return QImage();
-  QImage image(in.m_clientWidth, in.m_clientHeight, QImage::Format_RGB32);
+  if (in.viewport.m_clientWidth <= 0 || in.viewport.m_clientHeight <= 0) return QImage();
+  QImage image(in.viewport.m_clientWidth, in.viewport.m_clientHeight, QImage::Format_RGB32);
   image.fill(kOpaqueBlack);
   QPainter painter(&image);
   SpectrogramRenderer renderer;

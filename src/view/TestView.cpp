@@ -1,46 +1,81 @@
+// The view's life (start-up, shutdown), the models it returns and the
+// renderer's inputs gathered from the components.
 #include "view/TestView.h"
 
-#include <cstdio>
 #include <filesystem>
 
 #include "persist/SettingsFile.h"
 #include "view/ColorTable.h"
+#include "view/ViewGeometry.h"
 
 namespace velmio {
+namespace {
+
+AnalysisSlice AnalysisSliceOf(const Analysis& analysis) {
+  AnalysisSlice slice;
+  slice.m_analysisState = analysis.State();
+  slice.m_analysisProgress = g_analysisProgress.load();
+  slice.m_spectrogram = &analysis.Result();
+  const AnalysisParams& params = analysis.Params();
+  slice.m_lowNote = params.lowNote;
+  slice.m_highNote = params.highNote;
+  slice.m_binsPerSemitone = params.binsPerSemitone;
+  slice.m_a4Frequency = params.a4Frequency;
+  slice.m_formantEnabled = params.formantEnabled;
+  slice.m_sampleRate = analysis.Kernels().sampleRate;
+  slice.m_hopSize = analysis.Kernels().hopSize;
+  return slice;
+}
+
+WaveformSlice WaveformSliceOf(const RecordingSession& recording) {
+  const PcmView pcm = recording.Pcm();
+  return WaveformSlice{pcm.samples, pcm.format.nChannels, pcm.dataSize, pcm.format.nBlockAlign};
+}
+
+PlaybackSlice PlaybackSliceOf(const PlaybackEngine& playback) {
+  return PlaybackSlice{playback.LoopEnabled(), playback.LoopStartFrame(), playback.LoopEndFrame(),
+                       playback.CursorFrame()};
+}
+
+}  // namespace
 
 CTestView::CTestView(Host& host, ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut)
-    : m_paths(std::move(paths)),
-      m_waveData([this](const std::string& text) { ReportMessage(text); }),
+    : m_host(host),
+      m_paths(std::move(paths)),
+      m_recording([this](const std::string& text) { ReportMessage(text); }),
+      m_display(m_settings.m_colorMap),
       m_midiOutput(midi),
-      m_playback(waveOut, MakePlaybackHooks()),
-      m_host(host),
-      m_midi(midi) {
+      m_playback(waveOut, MakePlaybackHooks()) {
   ReadSettingsFile(m_paths.iniPath, m_settings);
-  m_display.m_colorTable = BuildColorTable(m_settings.m_colorMap);
+  m_display.SetColorMap(m_settings.m_colorMap);
   m_midiOutput.SendStartup(m_settings.m_midiProgram);
-  BuildKernelBank(KernelParams{m_settings.m_binsPerSemitone, m_settings.m_windowMode,
-                               m_settings.m_a4Frequency, m_sampleRate, m_hopSize},
-                  m_kernelBank);
+  m_analysis.PrepareKernels(m_settings.Analysis(), m_recording.SampleRate());
   m_seams.setEqualizerRate = [this](int sampleRate) { SetEqualizerRate(sampleRate); };
 }
 
 CTestView::~CTestView() {
   // The job reads the PCM, the bank and the result: it must be gone first.
-  m_job.Abandon();
+  m_analysis.Abandon();
   // A click's note thread still sending would outlive the output otherwise.
   m_midiOutput.Shutdown();
-  // The bank's presets go back into the settings before these are written.
   // The output is reset and closed by the engine's destruction, which the
   // members' order puts before that of the samples and the bank.
-  SaveEqualizerPresets();
   WriteSettingsFile(m_paths.iniPath, m_settings, {});
-  m_waveData.m_wave.Close();
+  m_recording.Close();
   std::error_code ignored;
   if (!m_paths.tempWavPath.empty()) std::filesystem::remove(m_paths.tempWavPath, ignored);
 }
 
 void CTestView::ReportMessage(const std::string& text) {
   m_host.ShowMessage(text, MessageButtons::kOk);
+}
+
+void CTestView::UseSettings(const AnalysisSettings& settings) {
+  if (m_analysis.IsBusy()) return;
+  m_settings = settings;
+  m_display.SetColorMap(m_settings.m_colorMap);
+  m_analysis.PrepareKernels(m_settings.Analysis(), m_recording.SampleRate());
+  ForceRender();
 }
 
 void CTestView::ForceRender() {
@@ -51,45 +86,13 @@ RenderInputs CTestView::MakeRenderInputs() const {
   RenderInputs in;
   const ClientSize client = m_host.GetClientSize();
   const ScrollPoint scroll = m_host.GetScrollPosition();
-  in.m_clientWidth = client.width;
-  in.m_clientHeight = client.height;
-  in.m_scrollX = scroll.x;
-  in.m_scrollY = scroll.y;
-  in.m_spectrogram = &m_spectrogram;
-  in.m_analysisState = AnalysisState();
-  in.m_analysisProgress = g_analysisProgress.load();
-  in.m_lowNote = m_settings.m_lowNote;
-  in.m_highNote = m_settings.m_highNote;
-  in.m_binsPerSemitone = m_settings.m_binsPerSemitone;
-  in.m_a4Frequency = m_settings.m_a4Frequency;
-  in.m_sampleRate = m_sampleRate;
-  in.m_hopSize = m_hopSize;
-  in.m_levelTopDb = m_settings.m_levelTopDb;
-  in.m_levelRangeDb = m_settings.m_levelRangeDb;
-  in.m_colorMap = m_settings.m_colorMap;
-  in.m_colorTable = &m_display.m_colorTable;
-  in.m_hoverY = m_display.m_hoverY;
-  in.m_showHarmonics = m_settings.m_showHarmonics;
-  in.m_harmonicsCount = m_settings.m_harmonicsCount;
-  in.m_frequencyGrid = m_display.m_frequencyGrid;
-  in.m_formantEnabled = m_settings.m_formantEnabled;
-  in.m_showPitch = m_pitch.m_showPitch;
-  in.m_pitchTrack = m_pitch.m_pitchTrack.empty() ? nullptr : m_pitch.m_pitchTrack.data();
-  in.m_pitchTrackLength = static_cast<int32_t>(m_pitch.m_pitchTrack.size());
-  in.m_showWaveform = m_display.m_showWaveform;
-  in.m_samples = m_waveData.m_samples.data();
-  in.m_channels = m_waveData.m_wave.format.nChannels;
-  in.m_dataSize = m_waveData.m_wave.dataSize;
-  in.m_blockAlign = m_waveData.m_wave.format.nBlockAlign;
-  in.m_barDisplay = m_display.m_barDisplay;
-  in.m_tempo = m_tempo.tempo;
-  in.m_beatsPerBar = m_tempo.beatsPerBar;
-  in.m_beatUnit = m_tempo.beatUnit;
-  in.m_startMs = m_tempo.startMs;
-  in.m_loopEnabled = m_playback.m_loopEnabled;
-  in.m_loopStartFrame = m_playback.m_loopStartFrame;
-  in.m_loopEndFrame = m_playback.m_loopEndFrame;
-  in.m_cursorFrame = m_playback.m_cursorFrame;
+  in.viewport = ViewportSlice{client.width, client.height, scroll.x, scroll.y};
+  in.analysis = AnalysisSliceOf(m_analysis);
+  in.display = m_display.Slice(m_settings);
+  in.pitch = m_singleVoice.Slice();
+  in.waveform = WaveformSliceOf(m_recording);
+  in.tempo = m_tempo;
+  in.playback = PlaybackSliceOf(m_playback);
   return in;
 }
 
@@ -102,22 +105,106 @@ QImage CTestView::RenderToImage() {
 }
 
 void CTestView::OnInitialUpdate() {
-  if (m_display.m_scrollSizesDirty) {
+  if (m_display.TakeScrollSizesDirty()) {
     const ClientSize client = m_host.GetClientSize();
     ScrollSizes sizes;
-    sizes.contentWidth = m_spectrogram.m_frameCount + 40;
-    sizes.contentHeight = 8 * (m_settings.m_highNote - m_settings.m_lowNote) + 16;
-    sizes.pageX = client.width > 40 ? client.width - 40 : 1;
+    sizes.contentWidth = m_analysis.Result().m_frameCount + kKeyboardWidth;
+    sizes.contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
+    sizes.pageX = client.width > kKeyboardWidth ? client.width - kKeyboardWidth : 1;
     sizes.lineX = 1;
     sizes.pageY = sizes.contentHeight / 10;
     sizes.lineY = sizes.pageY / 10;
     m_host.SetScrollSizes(sizes);
-    m_display.m_scrollSizesDirty = false;
   }
-  DrawColorLegend(m_display.m_legend, m_host.LegendHeight(), &m_display.m_colorTable);
-  m_host.SetLegendImage(m_display.m_legend);
+  m_host.SetLegendImage(m_display.Legend(m_host.LegendHeight(), true));
   m_host.StartTimer(kTimerLegend, 1000);
   ForceRender();
+}
+
+void CTestView::OnNewDocument() {
+  if (m_analysis.ShownFrameCount() > 0) m_display.MarkScrollSizesDirty();
+  OnInitialUpdate();
+  m_host.Invalidate();
+}
+
+ViewStatus CTestView::Status() const {
+  ViewStatus status;
+  status.playState = m_playback.State();
+  status.analysisState = m_analysis.State();
+  // The job writes the result while it runs; read it only when no job does.
+  if (!m_analysis.IsBusy()) {
+    status.hasDisplayMatrix = !m_analysis.Result().m_levelDb.empty();
+    status.frameCount = m_analysis.Result().m_frameCount;
+  }
+  status.showHarmonics = m_settings.m_showHarmonics != 0;
+  status.barDisplay = m_display.BarDisplay();
+  status.pitchEnabled = m_singleVoice.PitchEnabled();
+  status.showPitch = m_singleVoice.ShowsPitch();
+  status.showWaveform = m_display.ShowsWaveform();
+  status.frequencyGrid = m_display.FrequencyGrid();
+  status.loopEnabled = m_playback.LoopEnabled();
+  return status;
+}
+
+AnalysisFileContents CTestView::AnalysisSnapshot() const {
+  AnalysisFileContents contents;
+  const Spectrogram& result = m_analysis.Result();
+  const AnalysisParams& params = m_analysis.Params();
+  contents.frameCount = result.m_frameCount;
+  contents.levelTopDb = m_settings.m_levelTopDb;
+  contents.levelRangeDb = m_settings.m_levelRangeDb;
+  contents.lowNote = params.lowNote;
+  contents.highNote = params.highNote;
+  contents.filePath = m_recording.FilePath();
+  contents.levelDb = result.m_levelDb.span();
+  contents.frameEnergy = result.m_frameEnergy.span();
+  contents.tempo = m_tempo;
+  contents.pitchLowNote = m_singleVoice.PitchLowNote();
+  contents.pitchHighNote = m_singleVoice.PitchHighNote();
+  contents.missingFundamental = m_singleVoice.MissingFundamental();
+  contents.vocalCutApplied = m_recording.VocalCutApplied();
+  contents.vocalLowestNote = m_settings.m_vocalLowestNote;
+  return contents;
+}
+
+const AnalysisSettings& CTestView::Settings() const {
+  return m_settings;
+}
+
+const ProgramPaths& CTestView::Paths() const {
+  return m_paths;
+}
+
+const RecordingSession& CTestView::Recording() const {
+  return m_recording;
+}
+
+const Analysis& CTestView::CurrentAnalysis() const {
+  return m_analysis;
+}
+
+const DisplayState& CTestView::Display() const {
+  return m_display;
+}
+
+const SingleVoiceState& CTestView::SingleVoice() const {
+  return m_singleVoice;
+}
+
+const TempoGrid& CTestView::Tempo() const {
+  return m_tempo;
+}
+
+const PlaybackEngine& CTestView::Playback() const {
+  return m_playback;
+}
+
+MidiNoteOutput& CTestView::NoteOutput() {
+  return m_midiOutput;
+}
+
+ViewSeams& CTestView::Seams() {
+  return m_seams;
 }
 
 }  // namespace velmio

@@ -1,29 +1,39 @@
 #pragma once
-// CTestView: the one owner of the open recording's state and the flows that
-// change it. A plain class driven by calls (commands, timers, mouse, scroll,
-// resize, paint) that reaches the user only through its Host. All members run
-// on the UI thread; the analysis job runs on its own thread and meets the view
-// only through the analysis state.
+// CTestView: the open recording and the flows that change it. It owns the
+// components that hold the state (the recording session, the analysis, the
+// display state, the single-voice state, the tempo grid, the playback engine,
+// the MIDI note), wires them together and reaches the user only through its
+// Host. The window and velmio-cli drive it through its verbs (commands,
+// timers, mouse, scroll, resize, paint) and read the models it returns; no
+// state is public. All members run on the UI thread; the analysis job runs on
+// its own thread and meets the view only through the analysis state.
 #include <QPainter>
 #include <memory>
 #include <string>
 
 #include "audio/Equalizer.h"
-#include "audio/PcmLoading.h"
 #include "audio/PlaybackEngine.h"
+#include "audio/RecordingSession.h"
 #include "audio/WaveOutDevice.h"
-#include "engine/AnalysisJob.h"
-#include "engine/AnalysisSettings.h"
-#include "engine/KernelBank.h"
-#include "engine/Spectrogram.h"
+#include "engine/Analysis.h"
+#include "engine/TempoGrid.h"
+#include "persist/AnalysisFile.h"
+#include "persist/AnalysisSettings.h"
+#include "view/DisplayState.h"
+#include "view/DropRouting.h"
 #include "view/Host.h"
 #include "view/MidiNoteOutput.h"
 #include "view/MidiOut.h"
+#include "view/ProgramPaths.h"
+#include "view/SingleVoiceState.h"
 #include "view/SpectrogramRenderer.h"
 #include "view/ViewSeams.h"
-#include "view/ViewState.h"
+#include "view/ViewStatus.h"
 
 namespace velmio {
+
+// How a recording is opened: as music, or as one voice whose pitch is detected.
+enum class OpenMode { kRecording, kSingleVoice };
 
 class CTestView {
  public:
@@ -39,49 +49,54 @@ class CTestView {
   CTestView& operator=(const CTestView&) = delete;
 
   // --- Opening and analysing ---
-  // File > Open: single-voice mode off, then the open flow.
+  // File > Open: asks for a file and opens it as a recording.
   bool OnFileOpen();
-  // Opens m_pendingPath, or asks for a file, loads it and starts the analysis.
-  // True when a job was started.
-  bool OpenAndAnalyse();
+  // The open flow on `path`: loads it and starts the analysis. True when a
+  // job was started; false after the failure has been reported.
+  bool Open(const std::string& path, OpenMode mode);
+  // A file dropped on the view or named on the command line: a recording is
+  // opened as by File > Open. Returns what the file was taken for.
+  DropKind OpenDropped(const std::string& path);
   // Window timers: 1 playback cursor, 2 progress and take-over, 3 legend repaint.
   void OnTimer(int id);
-  void ShowVocalCutLabel(int mode);
 
-  // Busy rule of the command table.
-  int AnalysisState() const { return m_job.State(); }
-  bool IsAnalysisBusy() const { return velmio::IsAnalysisBusy(AnalysisState()); }
-  bool IsPlayingOrPaused() const { return m_playback.m_playState >= 1; }
-  bool IsDataBusy() const { return IsAnalysisBusy() || IsPlayingOrPaused(); }
-  // Frames of the result, for the window events: 0 while a job is writing
-  // the result (reading its frame count then would race with the job).
-  int32_t ShownFrameCount() const { return IsAnalysisBusy() ? 0 : m_spectrogram.m_frameCount; }
+  // --- The settings record ---
+  const AnalysisSettings& Settings() const;
+  // Replaces the whole record (batch runs choose their own). The kernel bank
+  // and the colour table follow it. Not while busy.
+  void UseSettings(const AnalysisSettings& settings);
 
   // --- Display commands ---
   void OnGainUp();
   void OnGainDown();
   void OnRangeUp();
   void OnRangeDown();
+  // Display gain and range in dB at once (batch rendering).
+  void SetLevels(int32_t topDb, int32_t rangeDb);
   void OnToggleHarmonics();
+  // How many harmonics the hover band shows, 2 ... 8.
+  void SetHarmonicsCount(int32_t count);
   void OnToggleWaveform();
   void OnTogglePitch();
   void OnToggleGrid();
-  void UpdateLevelLabels();
   // Grey scale (0) or colour (1): rebuilds the colour table and the legend.
   void SetColorMap(int colorMap);
-  // Time and bar read-outs; a negative position repeats the last one.
-  void UpdatePositionText(int32_t positionMs);
+  // File > New: the view is initialised again (scroll sizes, legend, its
+  // timer); the loaded recording and its result stay.
+  void OnNewDocument();
 
   // --- Window events ---
   void OnHScroll(int32_t position);
   void OnVScroll(int32_t position);
   void OnSize(int32_t width, int32_t height);
-  // True when the background needs no erasing (the paint covers it all).
-  bool OnEraseBackground() const { return ShownFrameCount() != 0; }
+  // A mouse move over the client area; re-renders the hover band at most
+  // every 50 ms.
   void OnMouseMove(int32_t x, int32_t y);
+  // The hover band at client row y, at once (batch rendering).
+  void SetHover(int32_t y);
   void OnLButtonDblClk(int32_t x, int32_t y);
   // Left click: sounds the pitch row under y for half a second, unless a note
-  // still sounds. UI thread.
+  // still sounds.
   void OnLButtonDown(int32_t x, int32_t y);
   // The settings' instrument, 1-based as the user enters it: a program change
   // goes out only when the program changes. Kept to programs 0 ... 127.
@@ -98,53 +113,73 @@ class CTestView {
   // Loop start / end at the column of the right click that opened the popup.
   void OnSetLoopStart(int32_t x);
   void OnSetLoopEnd(int32_t x);
-  // The equalizer bank that playback passes its blocks through: made on first
-  // use for the current rate with the presets of the settings, kept until the
-  // view goes (its presets are written back then). UI thread.
+  // True when a right click at the client may open the loop popup.
+  bool AcceptsLoopPopup() const;
+
+  // --- The equalizer ---
+  // The bank that playback passes its blocks through: made on first use for
+  // the current rate with the presets of the settings, kept until the view
+  // goes.
   Equalizer& EqualizerBank();
   bool HasEqualizerBank() const { return m_equalizer != nullptr; }
+  // The bank's current gains and Q become preset 1 ... 4, in the bank and in
+  // the settings record at once (it reaches the settings file however the
+  // program ends).
+  void StoreEqualizerPreset(int preset);
 
   // --- Drawing ---
   // Paints the client area (waiting picture, or the cached spectrogram and the cursor).
   void DrawView(QPainter& window);
-  // The picture a paint would show now, cursor included (for saving as PNG).
+  // The picture a paint would show now, cursor included (for saving or printing).
   QImage RenderToImage();
-  RenderInputs MakeRenderInputs() const;
   // Whatever changed the picture calls this: re-render on the next paint.
   void ForceRender();
 
-  // --- State, by concern ---
-  AnalysisSettings m_settings;
-  ProgramPaths m_paths;
-  std::string m_filePath;
-  std::string m_pendingPath;
-  WaveData m_waveData;
-  int32_t m_sampleRate = 44100;
-  int32_t m_hopSize = 256;
-  int32_t m_vocalCutApplied = 0;
-  double m_vocalCutSeconds = 0.0;
-  KernelBank m_kernelBank;
-  Spectrogram m_spectrogram;
-  AnalysisJob m_job;
-  DisplayState m_display;
-  PitchState m_pitch;
-  TempoSettings m_tempo;
-  ViewSeams m_seams;
-  MidiNoteOutput m_midiOutput;
-  // Declared after the bank and the recording: the engine, and with it the
-  // open output, goes before the samples and the filters it reads.
-  std::unique_ptr<Equalizer> m_equalizer;
-  PlaybackEngine m_playback;
+  // --- Models for the window and batch runs ---
+  // What the command rules read.
+  ViewStatus Status() const;
+  // Busy rule: an analysis runs or waits, or playback plays or is paused.
+  bool IsDataBusy() const { return m_analysis.IsBusy() || m_playback.IsPlayingOrPaused(); }
+  // The analysis conditions report; empty while no file was chosen.
+  std::string AnalysisConditionsText() const;
+  // What saving the analysis writes, borrowing the result's arrays. Only
+  // while a result is shown (not busy).
+  AnalysisFileContents AnalysisSnapshot() const;
+  const ProgramPaths& Paths() const;
+
+  // --- The components, read-only, for the window's and the tests' checks ---
+  const RecordingSession& Recording() const;
+  const velmio::Analysis& CurrentAnalysis() const;
+  const DisplayState& Display() const;
+  const SingleVoiceState& SingleVoice() const;
+  const TempoGrid& Tempo() const;
+  const PlaybackEngine& Playback() const;
+  // The click's note output (tests shorten the note and wait for it).
+  MidiNoteOutput& NoteOutput();
+  // The open flow's optional tools (decoder, vocal cut); empty ones are skipped.
+  ViewSeams& Seams();
 
  private:
+  // The view's tests set up component states directly.
+  friend struct ViewProbe;
+
   void ReportMessage(const std::string& text);
-  std::string ResolveSourcePath();
-  bool LoadRecording(const std::string& path);
+  bool AskAndOpen(OpenMode mode);
+  std::string ResolveSourcePath(const std::string& filePath);
+  bool LoadRecording(const std::string& filePath, const std::string& readPath);
   void PrepareForAnalysis();
+  void ApplyVocalCut();
   void StartAnalysisJob();
+  void OnProgressTimer();
+  void ShowProgress(AnalysisState stage, int32_t progress);
   void TakeOverResult();
-  void BuildKernelBankForRecording();
+  void ShowVocalCutLabel(int mode);
+  void UpdateLevelLabels();
+  // Time and bar read-outs; a negative position repeats the last one.
+  void UpdatePositionText(int32_t positionMs);
   void ApplyDisplayChange(bool levels);
+  RenderInputs MakeRenderInputs() const;
+  int32_t FrameAtColumn(int32_t x) const;
   PlaybackHooks MakePlaybackHooks();
   PlaybackSource RecordingForPlayback() const;
   void RevealPlayStart(int32_t frame);
@@ -153,12 +188,22 @@ class CTestView {
   void SetLoopPoint(int32_t x, bool end);
   void ShowLoopLabel();
   void SetEqualizerRate(int sampleRate);
-  void SaveEqualizerPresets();
-  void ForgetRecordingForPlayback();
 
   Host& m_host;
-  MidiOut* m_midi;
+  ProgramPaths m_paths;
+  AnalysisSettings m_settings;
+  RecordingSession m_recording;
+  velmio::Analysis m_analysis;
+  DisplayState m_display;
+  SingleVoiceState m_singleVoice;
+  TempoGrid m_tempo;
+  ViewSeams m_seams;
+  MidiNoteOutput m_midiOutput;
   SpectrogramRenderer m_renderer;
+  // Declared after the recording: the engine, and with it the open output,
+  // goes before the samples and the filters it reads.
+  std::unique_ptr<Equalizer> m_equalizer;
+  PlaybackEngine m_playback;
 };
 
 }  // namespace velmio

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "engine/AnalysisParams.h"
 #include "view/RenderInputs.h"
 
 namespace velmio {
@@ -12,6 +13,11 @@ constexpr int kKeyboardWidth = 40;  // keyboard strip, x = 0 ... 39
 constexpr int kRulerHeight = 16;    // time ruler, y = 0 ... 15
 constexpr int kRowsPerSemitone = 8;
 constexpr int kRowsPerOctave = 96;
+
+// Display rows of an analysis: eight per semitone of its range.
+inline int32_t ViewRowCount(const AnalysisParams& params) {
+  return kRowsPerSemitone * (params.highNote - params.lowNote);
+}
 
 struct ViewGeometry {
   int width = 0;   // W
@@ -28,18 +34,20 @@ struct ViewGeometry {
 
 inline ViewGeometry ComputeViewGeometry(const RenderInputs& in) {
   ViewGeometry g;
-  g.width = std::max(in.m_clientWidth, 0);
-  g.height = std::max(in.m_clientHeight, 0);
-  g.sx = in.m_scrollX;
-  g.sy = in.m_scrollY;
-  const int semitones = std::max(in.m_highNote - in.m_lowNote, 0);
+  g.width = std::max(in.viewport.m_clientWidth, 0);
+  g.height = std::max(in.viewport.m_clientHeight, 0);
+  g.sx = in.viewport.m_scrollX;
+  g.sy = in.viewport.m_scrollY;
+  const int semitones = std::max(in.analysis.m_highNote - in.analysis.m_lowNote, 0);
   g.octaves = semitones / 12;
   g.rows = kRowsPerSemitone * semitones;
-  g.frames = in.m_spectrogram != nullptr ? std::max(in.m_spectrogram->m_frameCount, 0) : 0;
+  g.frames = in.analysis.m_spectrogram != nullptr
+                 ? std::max(in.analysis.m_spectrogram->m_frameCount, 0)
+                 : 0;
   g.drawnHeight = std::min(g.height, g.rows + kRulerHeight);
   g.endFrame = std::min(g.width - kKeyboardWidth + g.sx, g.frames);
-  if (in.m_hoverY >= kRulerHeight) {
-    const int position = in.m_hoverY + g.sy - kRulerHeight;
+  if (in.display.m_hoverY >= kRulerHeight) {
+    const int position = in.display.m_hoverY + g.sy - kRulerHeight;
     g.hoverSemitone = position >= 0 ? position / kRowsPerSemitone : -1;
   }
   return g;

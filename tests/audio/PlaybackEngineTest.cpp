@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "PlaybackEngineProbe.h"
 #include "PlaybackRig.h"
 #include "audio/Equalizer.h"
 
@@ -45,15 +46,17 @@ TEST_P(WholePlay, HearsTheRecordingFromTheStartToItsEndAndStops) {
   const int64_t start = int64_t{c.startFrame} * rig.BytesPerFrame();
   ASSERT_TRUE(rig.engine.MoveStartTo(c.startFrame));
   rig.engine.Play();
-  EXPECT_EQ(rig.engine.m_playState == 1 || rig.engine.m_playState == 3, true);
+  EXPECT_EQ(
+      rig.engine.State() == PlayState::kPlaying || rig.engine.State() == PlayState::kLastQueued,
+      true);
   EXPECT_TRUE(rig.timerRunning);
   EXPECT_EQ(rig.revealed, std::vector<int32_t>{c.startFrame});
   rig.RunOut();
 
   EXPECT_EQ(rig.device.Played(), rig.Bytes(start, c.dataBytes));
-  EXPECT_EQ(rig.engine.m_playState, 0) << "playback must end, not wait in state 3";
+  EXPECT_EQ(rig.engine.State(), PlayState::kStopped) << "playback must end, not wait in state 3";
   EXPECT_FALSE(rig.timerRunning);
-  EXPECT_EQ(rig.engine.m_playStartByte, c.dataBytes);
+  EXPECT_EQ(rig.engine.PlayStartByte(), c.dataBytes);
   EXPECT_TRUE(rig.messages.empty());
   EXPECT_EQ(rig.device.OpenedFormat().nBlockAlign, c.channels * 2);
 }
@@ -64,9 +67,9 @@ INSTANTIATE_TEST_SUITE_P(Playback, WholePlay, ::testing::ValuesIn(kWholeCases),
 TEST(Playback, RefusesWithoutSoundWhenLessThanOneBlockIsLeft) {
   PlaybackRig rig(2, 4 * kBlock);
   for (int32_t start : {4 * kBlock - 1024, 3 * kBlock + 1024}) {
-    rig.engine.m_playStartByte = start;
+    PlaybackEngineProbe::PlayStartByte(rig.engine) = start;
     rig.engine.Play();
-    EXPECT_EQ(rig.engine.m_playState, 0);
+    EXPECT_EQ(rig.engine.State(), PlayState::kStopped);
     EXPECT_EQ(rig.device.OpenCount(), 0);
     EXPECT_FALSE(rig.timerRunning);
   }
@@ -74,7 +77,7 @@ TEST(Playback, RefusesWithoutSoundWhenLessThanOneBlockIsLeft) {
   // After the end has been reached, Rewind makes Play work again.
   EXPECT_TRUE(rig.engine.Rewind());
   rig.engine.Play();
-  EXPECT_EQ(rig.engine.m_playState, 1);
+  EXPECT_EQ(rig.engine.State(), PlayState::kPlaying);
 }
 
 TEST(Playback, StopPauseAndPlayResumeWhereTheSoundStopped) {
@@ -82,52 +85,52 @@ TEST(Playback, StopPauseAndPlayResumeWhereTheSoundStopped) {
   rig.engine.Play();
   rig.device.Advance(50000 + 4);
   rig.engine.Stop();
-  EXPECT_EQ(rig.engine.m_playStartByte, 50004);
-  EXPECT_EQ(rig.engine.m_playState, 0);
+  EXPECT_EQ(rig.engine.PlayStartByte(), 50004);
+  EXPECT_EQ(rig.engine.State(), PlayState::kStopped);
   EXPECT_FALSE(rig.timerRunning);
   EXPECT_EQ(rig.device.QueuedBlocks(), 0);
 
   rig.engine.Play();
   rig.device.Advance(3 * kBlock + 100);
   rig.engine.Pause();
-  EXPECT_EQ(rig.engine.m_playState, 2);
+  EXPECT_EQ(rig.engine.State(), PlayState::kPaused);
   EXPECT_TRUE(rig.timerRunning) << "the cursor timer keeps running while paused";
   EXPECT_EQ(rig.device.Advance(kBlock), 0) << "nothing is heard while paused";
   const size_t written = rig.device.WrittenSizes().size();
   rig.engine.Play();
-  EXPECT_EQ(rig.engine.m_playState, 1);
+  EXPECT_EQ(rig.engine.State(), PlayState::kPlaying);
   EXPECT_EQ(rig.device.WrittenSizes().size(), written) << "resuming requeues nothing";
   rig.device.Advance(2 * kBlock + 8);
   rig.engine.Pause();
   rig.engine.Stop();  // stop while paused keeps what was heard
   const int32_t heard = 50004 + 3 * kBlock + 100 + 2 * kBlock + 8;
-  EXPECT_EQ(rig.engine.m_playStartByte, heard);
+  EXPECT_EQ(rig.engine.PlayStartByte(), heard);
 
   rig.engine.Play();
   rig.RunOut();
   EXPECT_EQ(rig.device.Played(), rig.Bytes(0, rig.dataSize))
       << "the pieces join without gap or repeat";
-  EXPECT_EQ(rig.engine.m_playStartByte, rig.dataSize);
+  EXPECT_EQ(rig.engine.PlayStartByte(), rig.dataSize);
 }
 
 TEST(Playback, CommandsOutsideTheirStatesChangeNothing) {
   PlaybackRig rig(1, 8 * kBlock);
-  rig.engine.m_playState = -1;  // nothing playable yet
+  PlaybackEngineProbe::State(rig.engine) = PlayState::kNothingPlayable;  // nothing playable yet
   rig.engine.Play();
   rig.engine.Stop();
-  EXPECT_EQ(rig.engine.m_playState, -1);
+  EXPECT_EQ(rig.engine.State(), PlayState::kNothingPlayable);
   EXPECT_EQ(rig.device.OpenCount(), 0);
 
-  rig.engine.m_playState = 0;
+  PlaybackEngineProbe::State(rig.engine) = PlayState::kStopped;
   rig.engine.Pause();
-  EXPECT_EQ(rig.engine.m_playState, 0);
+  EXPECT_EQ(rig.engine.State(), PlayState::kStopped);
   rig.engine.Play();
   rig.engine.Play();  // a second Play while playing starts nothing new
   EXPECT_EQ(rig.device.OpenCount(), 1);
   EXPECT_FALSE(rig.engine.Rewind());
   EXPECT_FALSE(rig.engine.ToggleLoop());
   EXPECT_FALSE(rig.engine.MoveStartTo(3));
-  EXPECT_EQ(rig.engine.m_loopEnabled, 0);
+  EXPECT_EQ(rig.engine.LoopEnabled(), false);
 }
 
 TEST(Playback, CursorTimerFollowsTheHeardPositionAndReportsOnlyMoves) {
@@ -139,7 +142,7 @@ TEST(Playback, CursorTimerFollowsTheHeardPositionAndReportsOnlyMoves) {
     const int64_t p = 100 * 1024 + *rig.device.BytesPlayed();
     const CursorTick tick = rig.engine.OnCursorTimer();
     EXPECT_EQ(tick.timeMs, p * 1000 / 176400);
-    EXPECT_EQ(rig.engine.m_cursorFrame, p / 1024);
+    EXPECT_EQ(rig.engine.CursorFrame(), p / 1024);
   }
   EXPECT_FALSE(rig.engine.OnCursorTimer().moved) << "no move, no redraw";
   rig.device.Advance(1024);
@@ -148,12 +151,12 @@ TEST(Playback, CursorTimerFollowsTheHeardPositionAndReportsOnlyMoves) {
   // A device that cannot tell its position leaves the cursor, and the next
   // play starts from the beginning.
   rig.device.m_knowsPosition = false;
-  const int32_t cursor = rig.engine.m_cursorFrame;
+  const int32_t cursor = rig.engine.CursorFrame();
   rig.device.Advance(5000);
   EXPECT_EQ(rig.engine.OnCursorTimer().timeMs, -1);
-  EXPECT_EQ(rig.engine.m_cursorFrame, cursor);
+  EXPECT_EQ(rig.engine.CursorFrame(), cursor);
   rig.engine.Stop();
-  EXPECT_EQ(rig.engine.m_playStartByte, 0);
+  EXPECT_EQ(rig.engine.PlayStartByte(), 0);
 }
 
 TEST(Playback, AfterTheEndTheCursorStaysAtTheLastReportedPosition) {
@@ -161,13 +164,13 @@ TEST(Playback, AfterTheEndTheCursorStaysAtTheLastReportedPosition) {
   rig.engine.Play();
   rig.device.Advance(5 * kBlock - 3000);
   rig.engine.OnCursorTimer();
-  const int32_t last = rig.engine.m_cursorFrame;
+  const int32_t last = rig.engine.CursorFrame();
   rig.RunOut();
-  EXPECT_EQ(rig.engine.m_playState, 0);
-  EXPECT_EQ(rig.engine.m_cursorFrame, last);
-  EXPECT_EQ(rig.engine.m_playStartByte, 5 * kBlock);
+  EXPECT_EQ(rig.engine.State(), PlayState::kStopped);
+  EXPECT_EQ(rig.engine.CursorFrame(), last);
+  EXPECT_EQ(rig.engine.PlayStartByte(), 5 * kBlock);
   rig.engine.Play();
-  EXPECT_EQ(rig.engine.m_playState, 0) << "at the end Play does nothing";
+  EXPECT_EQ(rig.engine.State(), PlayState::kStopped) << "at the end Play does nothing";
 }
 
 TEST(Playback, TakesEachBlockFromTheConvertedVoiceWhileOneIsOffered) {
@@ -247,10 +250,10 @@ TEST_P(DeviceFailure, ReportsOnceAndEndsStopped) {
   rig.engine.Play();
   rig.RunOut();
   EXPECT_EQ(rig.messages, std::vector<std::string>{c.message});
-  EXPECT_EQ(rig.engine.m_playState, 0);
+  EXPECT_EQ(rig.engine.State(), PlayState::kStopped);
   EXPECT_TRUE(rig.engine.CanPlay());
   EXPECT_FALSE(rig.timerRunning);
-  EXPECT_EQ(rig.engine.m_playStartByte, static_cast<int32_t>(rig.device.Played().size()))
+  EXPECT_EQ(rig.engine.PlayStartByte(), static_cast<int32_t>(rig.device.Played().size()))
       << "the next play resumes after what was heard";
 }
 

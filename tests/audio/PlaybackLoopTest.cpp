@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "PlaybackEngineProbe.h"
 #include "PlaybackRig.h"
 
 namespace velmio::test {
@@ -80,8 +81,8 @@ TEST_P(RepeatingLoop, PlaysExactlyItsFramesAndTheCursorReturnsOnEachPass) {
     heard += rig_->device.Advance(7777);
     engine.OnCursorTimer();
     const int64_t expected = start_ + heard % length;
-    ASSERT_EQ(engine.m_cursorFrame, expected / rig_->BytesPerFrame()) << "after " << heard;
-    ASSERT_EQ(engine.m_loopWrapCount, heard / length) << "after " << heard;
+    ASSERT_EQ(engine.CursorFrame(), expected / rig_->BytesPerFrame()) << "after " << heard;
+    ASSERT_EQ(PlaybackEngineProbe::LoopWrapCount(engine), heard / length) << "after " << heard;
   }
   std::vector<uint8_t> expected;
   const std::vector<uint8_t> pass = rig_->Bytes(start_, end_);
@@ -94,7 +95,7 @@ TEST_P(RepeatingLoop, PlaysExactlyItsFramesAndTheCursorReturnsOnEachPass) {
   EXPECT_EQ(written, LoopBlockSizes(start_, end_, written.size()));
 
   engine.Stop();
-  EXPECT_EQ(engine.m_playStartByte, start_ + heard % length) << "where the sound stopped";
+  EXPECT_EQ(engine.PlayStartByte(), start_ + heard % length) << "where the sound stopped";
   EXPECT_FALSE(rig_->timerRunning);
   EXPECT_TRUE(rig_->messages.empty());
 }
@@ -116,9 +117,9 @@ TEST_P(ShortLoop, PlaysOnceAndStops) {
   rig_->engine.Play();
   rig_->RunOut();
   EXPECT_EQ(rig_->device.Played(), rig_->Bytes(start_, end_));
-  EXPECT_EQ(rig_->engine.m_playState, 0);
+  EXPECT_EQ(rig_->engine.State(), PlayState::kStopped);
   EXPECT_FALSE(rig_->timerRunning);
-  EXPECT_EQ(rig_->engine.m_playStartByte, end_);
+  EXPECT_EQ(rig_->engine.PlayStartByte(), end_);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loop, ShortLoop, ::testing::ValuesIn(kOnceCases),
@@ -130,12 +131,12 @@ TEST(Loop, EmptyRangeEndsAtOnceWithoutTouchingTheOutput) {
   rig.engine.SetLoopStart(40);
   rig.engine.SetLoopEnd(40);
   rig.engine.Play();
-  EXPECT_EQ(rig.engine.m_playState, 0);
+  EXPECT_EQ(rig.engine.State(), PlayState::kStopped);
   EXPECT_TRUE(rig.engine.CanPlay());
   EXPECT_EQ(rig.device.OpenCount(), 0);
   EXPECT_FALSE(rig.timerRunning);
   EXPECT_TRUE(rig.messages.empty());
-  EXPECT_EQ(rig.engine.m_playStartByte, 40 * 1024);
+  EXPECT_EQ(rig.engine.PlayStartByte(), 40 * 1024);
 }
 
 TEST(Loop, ReversedRangeIsRefusedWithItsMessage) {
@@ -143,12 +144,12 @@ TEST(Loop, ReversedRangeIsRefusedWithItsMessage) {
   rig.engine.ToggleLoop();
   rig.engine.SetLoopStart(50);
   rig.engine.SetLoopEnd(49);
-  rig.engine.m_playStartByte = 1234;
+  PlaybackEngineProbe::PlayStartByte(rig.engine) = 1234;
   rig.engine.Play();
   EXPECT_EQ(rig.messages,
             std::vector<std::string>{"LOOP再生の開始位置が終了位置よりも手前にあります。"});
-  EXPECT_EQ(rig.engine.m_playState, 0);
-  EXPECT_EQ(rig.engine.m_playStartByte, 1234);
+  EXPECT_EQ(rig.engine.State(), PlayState::kStopped);
+  EXPECT_EQ(rig.engine.PlayStartByte(), 1234);
   EXPECT_EQ(rig.device.OpenCount(), 0);
 }
 
@@ -161,11 +162,11 @@ TEST(Loop, PointsAreStoredOnlyWhileStoppedAndInsideTheData) {
   };
   for (const Case c :
        {Case{0, true}, Case{322, true}, Case{323, false}, Case{-1, false}, Case{1 << 30, false}}) {
-    engine.m_loopStartFrame = engine.m_loopEndFrame = 7;
+    PlaybackEngineProbe::LoopStartFrame(engine) = PlaybackEngineProbe::LoopEndFrame(engine) = 7;
     EXPECT_EQ(engine.SetLoopStart(c.frame), c.stored) << c.frame;
     EXPECT_EQ(engine.SetLoopEnd(c.frame), c.stored) << c.frame;
-    EXPECT_EQ(engine.m_loopStartFrame, c.stored ? c.frame : 7);
-    EXPECT_EQ(engine.m_loopEndFrame, c.stored ? c.frame : 7);
+    EXPECT_EQ(engine.LoopStartFrame(), c.stored ? c.frame : 7);
+    EXPECT_EQ(engine.LoopEndFrame(), c.stored ? c.frame : 7);
   }
   engine.Play();
   EXPECT_FALSE(engine.SetLoopStart(3)) << "not while playing";
@@ -174,28 +175,28 @@ TEST(Loop, PointsAreStoredOnlyWhileStoppedAndInsideTheData) {
 TEST(Loop, TurningTheLoopOffMovesTheNextStartToTheCursor) {
   PlaybackRig rig(1, 10 * kBlock);
   PlaybackEngine& engine = rig.engine;
-  engine.m_cursorFrame = 100;
-  engine.m_playStartByte = 0;
+  PlaybackEngineProbe::CursorFrame(engine) = 100;
+  PlaybackEngineProbe::PlayStartByte(engine) = 0;
   ASSERT_TRUE(engine.ToggleLoop());
-  EXPECT_EQ(engine.m_playStartByte, 0) << "turning it on moves nothing";
+  EXPECT_EQ(engine.PlayStartByte(), 0) << "turning it on moves nothing";
   ASSERT_TRUE(engine.ToggleLoop());
-  EXPECT_EQ(engine.m_playStartByte, 100 * 512);
-  engine.m_cursorFrame = 640;  // at the end of the data: the start stays
+  EXPECT_EQ(engine.PlayStartByte(), 100 * 512);
+  PlaybackEngineProbe::CursorFrame(engine) = 640;  // at the end of the data: the start stays
   engine.ToggleLoop();
   engine.ToggleLoop();
-  EXPECT_EQ(engine.m_playStartByte, 100 * 512);
+  EXPECT_EQ(engine.PlayStartByte(), 100 * 512);
 }
 
 TEST(Loop, LabelShowsTheRangeInMinutesSecondsAndTenths) {
   PlaybackRig rig(2, 12000 * 1024);  // 176400 bytes per second, 1024 per frame
   PlaybackEngine& engine = rig.engine;
-  engine.m_loopStartFrame = 172;  // 998 ms
-  engine.m_loopEndFrame = 10336;  // 60000 ms
+  PlaybackEngineProbe::LoopStartFrame(engine) = 172;  // 998 ms
+  PlaybackEngineProbe::LoopEndFrame(engine) = 10336;  // 60000 ms
   EXPECT_EQ(engine.LoopLabel(), "");
   engine.ToggleLoop();
   EXPECT_EQ(engine.LoopLabel(), "LOOP  0:00.9～1:00.0");
-  engine.m_loopStartFrame = 7000;  // 40634 ms
-  engine.m_loopEndFrame = 11999;   // 69654 ms
+  PlaybackEngineProbe::LoopStartFrame(engine) = 7000;  // 40634 ms
+  PlaybackEngineProbe::LoopEndFrame(engine) = 11999;   // 69654 ms
   EXPECT_EQ(engine.LoopLabel(), "LOOP  0:40.6～1:09.6");
 }
 

@@ -34,7 +34,7 @@ struct Recording {
 // Polls like the UI thread's progress timer until the job reports state 2.
 bool WaitForFinished(AnalysisJob& job) {
   for (int i = 0; i < 3000; ++i) {
-    if (job.State() == kAnalysisFinished) return true;
+    if (job.State() == AnalysisState::kFinished) return true;
     std::this_thread::sleep_for(10ms);
   }
   return false;
@@ -59,19 +59,19 @@ TEST(AnalysisJob, RunsThroughItsStatesAndHandsTheResultOver) {
     std::vector<int> seen;
     AnalysisStages stages;
     stages.detectPitch = [&](Spectrogram& s) {
-      seen.push_back(job.State());
+      seen.push_back(static_cast<int>(job.State()));
       EXPECT_GT(s.m_frameCount, 0);  // the levels exist before the later stages run
     };
-    stages.extractFormants = [&](Spectrogram&) { seen.push_back(job.State()); };
+    stages.extractFormants = [&](Spectrogram&) { seen.push_back(static_cast<int>(job.State())); };
     job.Start(recording.input, result, stages);
     // Start() sets 1 before the thread exists; the job may already be further.
     EXPECT_TRUE(IsAnalysisBusy(job.State()));
     ASSERT_TRUE(WaitForFinished(job));  // the stages' records are visible from here on
-    seen.insert(seen.begin(), kAnalysisTransform);
-    seen.push_back(job.State());
-    EXPECT_GE(job.m_analysisSeconds, 0.0);
+    seen.insert(seen.begin(), static_cast<int>(AnalysisState::kTransform));
+    seen.push_back(static_cast<int>(job.State()));
+    EXPECT_GE(job.Seconds(), 0.0);
     ASSERT_TRUE(job.TakeOver());
-    seen.push_back(job.State());
+    seen.push_back(static_cast<int>(job.State()));
     EXPECT_EQ(seen, c.states);
     EXPECT_FALSE(job.TakeOver());
     EXPECT_EQ(result.m_frameCount, 172);
@@ -126,7 +126,7 @@ TEST(AnalysisJob, AbandonAndDestroyWhileRunning) {
     job.Start(recording.input, result);
     std::this_thread::sleep_for(wait);
     job.Abandon();
-    EXPECT_EQ(job.State(), kAnalysisIdle);
+    EXPECT_EQ(job.State(), AnalysisState::kIdle);
   }
   Spectrogram result;
   {
@@ -139,7 +139,7 @@ TEST(AnalysisJob, AbandonAndDestroyWhileRunning) {
   job.Start(recording.input, again);
   ASSERT_TRUE(WaitForFinished(job));
   job.Abandon();  // finished but never taken over
-  EXPECT_EQ(job.State(), kAnalysisIdle);
+  EXPECT_EQ(job.State(), AnalysisState::kIdle);
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ TEST(AnalysisFileLayout, SizeAndCountsFollowTheGeometry) {
 }
 
 struct TempoCase {
-  TempoSettings given;
+  TempoGrid given;
   std::array<int32_t, 4> written;
 };
 

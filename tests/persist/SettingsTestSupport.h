@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/AnalysisSettings.h"
+#include "persist/AnalysisSettings.h"
 
 namespace velmio::test {
 

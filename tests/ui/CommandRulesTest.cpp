@@ -17,15 +17,15 @@ CommandContext NothingLoaded() {
 
 CommandContext Analysing(int state, int playState) {
   CommandContext c;
-  c.analysisState = state;
-  c.playState = playState;
+  c.analysisState = static_cast<AnalysisState>(state);
+  c.playState = static_cast<PlayState>(playState);
   return c;
 }
 
 CommandContext ResultShown(int playState = 0) {
   CommandContext c;
-  c.analysisState = 3;
-  c.playState = playState;
+  c.analysisState = AnalysisState::kTakenOver;
+  c.playState = static_cast<PlayState>(playState);
   c.hasDisplayMatrix = true;
   c.frameCount = 176;
   return c;

@@ -15,8 +15,9 @@
 
 #include "UiTestSupport.h"
 #include "audio/Equalizer.h"
-#include "engine/AnalysisSettings.h"
+#include "persist/AnalysisSettings.h"
 #include "ui/EqualizerDialog.h"
+#include "view/EqualizerPresets.h"
 
 namespace velmio::test {
 
@@ -25,7 +26,10 @@ class EqualizerFixture : public testing::Test {
   // The window, made on first use so that a test can prepare the settings.
   ui::CEQdlg& Dialog() {
     if (!m_dialog) {
-      m_dialog = std::make_unique<ui::CEQdlg>(bank, settings);
+      // The presets reach the bank from the settings, as the view's bank gets them.
+      LoadEqualizerPresets(settings, bank);
+      m_dialog = std::make_unique<ui::CEQdlg>(
+          bank, [this](int preset) { StoreEqualizerPreset(preset, bank, settings); });
       m_dialog->show();
       EXPECT_TRUE(QTest::qWaitForWindowExposed(m_dialog.get()));
     }

@@ -104,7 +104,8 @@ TEST_F(EqualizerPresetTest, StoredPresetsSurviveTheSettingsFile) {
   AnalysisSettings nextRun;
   ASSERT_TRUE(ReadSettingsFile(path, nextRun));
   Equalizer nextBank;
-  CEQdlg next(nextBank, nextRun);
+  LoadEqualizerPresets(nextRun, nextBank);
+  CEQdlg next(nextBank, {});
   QTest::mouseClick(next.PresetButton(4), Qt::LeftButton);
   for (int k = 0; k < kEqBands; ++k) EXPECT_EQ(nextBank.m_gainDb[0][k], kSetting[k]) << k;
   EXPECT_EQ(next.QField()->text(), QStringLiteral("2.500"));

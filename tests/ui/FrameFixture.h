@@ -54,7 +54,8 @@ class FrameFixture : public testing::Test {
   }
 
   bool WaitForResult() {
-    return WaitFor([this] { return View().AnalysisState() == 3; });
+    return WaitFor(
+        [this] { return View().CurrentAnalysis().State() == AnalysisState::kTakenOver; });
   }
 
   // Every action shows what its rule and handler say now.

@@ -8,7 +8,6 @@
 #include <QStatusBar>
 
 #include "FrameFixture.h"
-#include "ui/AnalysisConditions.h"
 
 namespace velmio::ui {
 namespace {
@@ -51,19 +50,19 @@ TEST_F(MainFrameTest, NothingLoadedStates) {
 
 TEST_F(MainFrameTest, ToolbarButtonsRunTheirCommands) {
   QTest::mouseClick(Button(kCmdHarmonics), Qt::LeftButton);
-  EXPECT_EQ(View().m_settings.m_showHarmonics, 1);
+  EXPECT_EQ(View().Settings().m_showHarmonics, 1);
   EXPECT_TRUE(Button(kCmdHarmonics)->isChecked());
   QTest::mouseClick(Button(kCmdHarmonics), Qt::LeftButton);
-  EXPECT_EQ(View().m_settings.m_showHarmonics, 0);
+  EXPECT_EQ(View().Settings().m_showHarmonics, 0);
   EXPECT_FALSE(Button(kCmdHarmonics)->isChecked());
 
   QTest::mouseClick(Button(kCmdGainUp), Qt::LeftButton);
-  EXPECT_EQ(View().m_settings.m_levelTopDb, 26);
+  EXPECT_EQ(View().Settings().m_levelTopDb, 26);
   EXPECT_EQ(frame.DialogBar().ControlText(1051), QStringLiteral("-46dB"));
   EXPECT_EQ(frame.DialogBar().ControlText(1052), QStringLiteral("-26dB"));
   // A disabled button does nothing when clicked.
   QTest::mouseClick(Button(kCmdPitch), Qt::LeftButton);
-  EXPECT_EQ(View().m_pitch.m_showPitch, 0);
+  EXPECT_EQ(View().SingleVoice().ShowsPitch(), 0);
 }
 
 // Ctrl+O opens through the file dialog; while the analysis runs the data
@@ -82,9 +81,9 @@ TEST_F(MainFrameTest, AcceleratorOpensAndTheStatesFollowTheAnalysis) {
   ASSERT_TRUE(chooser.Answered());
   EXPECT_EQ(filters, QStringList{QStringLiteral("音声ファイル (*.wav)")});
   EXPECT_EQ(suffix, QStringLiteral("wav"));
-  EXPECT_EQ(View().m_filePath, tone);
+  EXPECT_EQ(View().Recording().FilePath(), tone);
 
-  ASSERT_TRUE(View().IsAnalysisBusy());
+  ASSERT_TRUE(View().CurrentAnalysis().IsBusy());
   ExpectActionsCurrent("analysing");
   EXPECT_FALSE(Button(kCmdFileOpen)->isEnabled());
   EXPECT_FALSE(Button(kCmdGainUp)->isEnabled());
@@ -134,7 +133,7 @@ TEST_F(MainFrameTest, ConditionsReportIsShownInAnInformationBox) {
   ModalAnswerer<QMessageBox> answer(read);
   frame.Action(kCmdConditions)->trigger();
   ASSERT_TRUE(answer.Answered());
-  EXPECT_EQ(text.toStdString(), AnalysisConditionsText(View()));
+  EXPECT_EQ(text.toStdString(), View().AnalysisConditionsText());
   EXPECT_TRUE(
       text.contains(QStringLiteral(" 44100 Hz,  16 bit,  1 ch,  88200 byte\n 再生時間 0分 1秒0")));
 }
@@ -163,31 +162,24 @@ TEST_F(MainFrameTest, DroppedFiles) {
   test::WriteToneWav(upper, 2, 44100, 44100);
 
   EXPECT_TRUE(Drop({QString::fromStdString(mp3)}));
-  EXPECT_EQ(View().m_filePath, "");  // no decoder configured: ignored
-  EXPECT_EQ(View().AnalysisState(), 0);
+  EXPECT_EQ(View().Recording().FilePath(), "");  // no decoder configured: ignored
+  EXPECT_EQ(View().CurrentAnalysis().State(), AnalysisState::kIdle);
 
   EXPECT_TRUE(Drop({QString::fromStdString(upper), QString::fromStdString(tone)}));
-  EXPECT_EQ(View().m_filePath, upper);
-  ASSERT_TRUE(View().IsAnalysisBusy());
+  EXPECT_EQ(View().Recording().FilePath(), upper);
+  ASSERT_TRUE(View().CurrentAnalysis().IsBusy());
   EXPECT_FALSE(Drop({QString::fromStdString(tone)}));
-  EXPECT_EQ(View().m_filePath, upper);
+  EXPECT_EQ(View().Recording().FilePath(), upper);
 
   ASSERT_TRUE(WaitForResult());
-  EXPECT_EQ(View().m_waveData.m_wave.format.nChannels, 2);
+  EXPECT_EQ(View().Recording().Format().nChannels, 2);
   EXPECT_EQ(frame.windowTitle(), QStringLiteral("A.WAV"));
 }
 
-TEST_F(MainFrameTest, DroppedAnalysisDataGoesToItsCommandWithThePendingPath) {
-  const QString vlx = QString::fromStdString(dir.File("take.VLX"));
-  Drop({vlx});  // no analysis data command yet: nothing happens
-  EXPECT_EQ(View().m_pendingPath, "");
-  std::string seen;
-  frame.SetCommandHandler(kCmdOpenAnalysisData, [&] {
-    seen = View().m_pendingPath;
-    View().m_pendingPath.clear();
-  });
-  Drop({vlx});
-  EXPECT_EQ(seen, vlx.toStdString());
+TEST_F(MainFrameTest, DroppedAnalysisDataIsNotReadAsARecording) {
+  Drop({QString::fromStdString(dir.File("take.VLX"))});
+  EXPECT_EQ(View().Recording().FilePath(), "");
+  EXPECT_FALSE(View().CurrentAnalysis().IsBusy());
 }
 
 TEST_F(MainFrameTest, CommandLineFileOpensLikeADrop) {
@@ -195,9 +187,9 @@ TEST_F(MainFrameTest, CommandLineFileOpensLikeADrop) {
   ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.Dir())));
   frame.OpenFromCommandLine(QStringLiteral("tone.wav"));
   QDir::setCurrent(previous);
-  EXPECT_EQ(QFileInfo(QString::fromStdString(View().m_filePath)).canonicalFilePath(),
+  EXPECT_EQ(QFileInfo(QString::fromStdString(View().Recording().FilePath())).canonicalFilePath(),
             QFileInfo(QString::fromStdString(tone)).canonicalFilePath());
-  EXPECT_TRUE(QFileInfo(QString::fromStdString(View().m_filePath)).isAbsolute());
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(View().Recording().FilePath())).isAbsolute());
   ASSERT_TRUE(WaitForResult());
 }
 
@@ -234,13 +226,13 @@ TEST_F(MainFrameTest, HelpOpensThePageBesideTheProgram) {
 TEST_F(MainFrameTest, NewDocumentKeepsTheResult) {
   Drop({QString::fromStdString(tone)});
   ASSERT_TRUE(WaitForResult());
-  const int frames = View().m_spectrogram.m_frameCount;
+  const int frames = View().CurrentAnalysis().Result().m_frameCount;
   frame.ViewWidget().StopTimer(kTimerLegend);
   QTest::keyClick(&frame, Qt::Key_N, Qt::ControlModifier);
   EXPECT_TRUE(frame.ViewWidget().IsTimerActive(kTimerLegend));
   EXPECT_EQ(frame.ViewWidget().GetScrollSizes().contentWidth, frames + 40);
-  EXPECT_EQ(View().AnalysisState(), 3);
-  EXPECT_EQ(View().m_spectrogram.m_frameCount, frames);
+  EXPECT_EQ(View().CurrentAnalysis().State(), AnalysisState::kTakenOver);
+  EXPECT_EQ(View().CurrentAnalysis().Result().m_frameCount, frames);
 }
 
 // Ctrl+P asks through the print dialog; the picture goes to the page scaled to fit.
@@ -284,7 +276,7 @@ TEST_F(MainFrameTest, MouseGesturesReachTheView) {
   EXPECT_TRUE(test::WaitFor(sent("90 6F 7F"), 5000));
   EXPECT_TRUE(test::WaitFor(sent("90 6F 00"), 5000));
   QTest::mouseDClick(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(140, 100));
-  EXPECT_EQ(View().m_playback.m_cursorFrame, 100);
+  EXPECT_EQ(View().Playback().CursorFrame(), 100);
 }
 
 }  // namespace

@@ -39,35 +39,35 @@ TEST_F(PlaybackCommandsTest, ToolbarFollowsThePlayback) {
   EXPECT_EQ(Buttons(), (B{true, false, true, true}));
 
   Button(kCmdPlay)->click();
-  EXPECT_EQ(View().m_playback.m_playState, 1);
+  EXPECT_EQ(View().Playback().State(), PlayState::kPlaying);
   EXPECT_EQ(Buttons(), (B{false, true, false, false}));
   frame.RunCommand(kCmdPause);
   EXPECT_EQ(Buttons(), (B{true, true, false, false}));
   Button(kCmdPlay)->click();
-  EXPECT_EQ(View().m_playback.m_playState, 1);
+  EXPECT_EQ(View().Playback().State(), PlayState::kPlaying);
 
   // The end of the data stops without a command: the buttons learn it at once.
-  while (View().m_playback.m_playState > 0) waveOut.Advance(8192);
+  while (View().Playback().State() > PlayState::kStopped) waveOut.Advance(8192);
   EXPECT_EQ(Buttons(), (B{true, false, true, true}));
   EXPECT_EQ(waveOut.Played().size(), 264600u);
 }
 
 TEST_F(PlaybackCommandsTest, SpaceBarPlaysAndStops) {
   Space();
-  EXPECT_EQ(View().m_playback.m_playState, -1) << "nothing to play";
+  EXPECT_EQ(View().Playback().State(), PlayState::kNothingPlayable) << "nothing to play";
   LoadTone();
   Space();
-  EXPECT_EQ(View().m_playback.m_playState, 1);
+  EXPECT_EQ(View().Playback().State(), PlayState::kPlaying);
   waveOut.Advance(10000);
   Space();
-  EXPECT_EQ(View().m_playback.m_playState, 0);
-  EXPECT_EQ(View().m_playback.m_playStartByte, 10000) << "the next play continues there";
+  EXPECT_EQ(View().Playback().State(), PlayState::kStopped);
+  EXPECT_EQ(View().Playback().PlayStartByte(), 10000) << "the next play continues there";
   Space();
   frame.RunCommand(kCmdPause);
   Space();
-  EXPECT_EQ(View().m_playback.m_playState, 1) << "paused: the space bar resumes";
+  EXPECT_EQ(View().Playback().State(), PlayState::kPlaying) << "paused: the space bar resumes";
   Space();
-  EXPECT_EQ(View().m_playback.m_playState, 0);
+  EXPECT_EQ(View().Playback().State(), PlayState::kStopped);
 }
 
 TEST_F(PlaybackCommandsTest, RightClickPopupSetsTheLoopPoints) {
@@ -91,8 +91,8 @@ TEST_F(PlaybackCommandsTest, RightClickPopupSetsTheLoopPoints) {
     (c.command == kCmdLoopStart ? items[0] : items[1])->trigger();
     popup->close();
   }
-  EXPECT_EQ(View().m_playback.m_loopStartFrame, 100);
-  EXPECT_EQ(View().m_playback.m_loopEndFrame, 200);
+  EXPECT_EQ(View().Playback().LoopStartFrame(), 100);
+  EXPECT_EQ(View().Playback().LoopEndFrame(), 200);
   // 100 and 200 frames of 512 bytes at 88200 bytes a second: 580 and 1160 ms.
   EXPECT_EQ(frame.DialogBar().ControlText(1045), QStringLiteral("LOOP  0:00.5～0:01.1"));
 

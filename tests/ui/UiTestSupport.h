@@ -19,7 +19,7 @@
 
 #include "audio/WaveFile.h"
 #include "view/MidiOut.h"
-#include "view/ViewState.h"
+#include "view/ProgramPaths.h"
 
 namespace velmio::test {
 

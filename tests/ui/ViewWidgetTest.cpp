@@ -56,7 +56,7 @@ TEST_F(ViewWidgetTest, NoticeIsOnScreenAtOnceAndGoneWithTheNextPaint) {
   const QImage shot = frame.screen()->grabWindow(frame.winId()).toImage();
   EXPECT_EQ(shot.pixel(origin + QPoint(5, client.height - 5)) & 0xffffff, 0x808080u);
 
-  widget.Invalidate(true);
+  widget.Invalidate();
   QApplication::processEvents();
   EXPECT_EQ(noticePixels(), 0);
 }

@@ -51,8 +51,10 @@ class MidiViewTest : public testing::Test {
 
   // Shows the note range [low, high) scrolled to y (the host clamps it).
   void ShowRange(int32_t low, int32_t high, int32_t clientHeight, int32_t scrollY) {
-    view->m_settings.m_lowNote = low;
-    view->m_settings.m_highNote = high;
+    AnalysisSettings settings = view->Settings();
+    settings.m_lowNote = low;
+    settings.m_highNote = high;
+    view->UseSettings(settings);
     host.SetClientSize({800, clientHeight});
     ScrollSizes sizes;
     sizes.contentWidth = 2000;
@@ -110,19 +112,19 @@ const ClickCase kClicks[] = {
 
 TEST_F(MidiViewTest, ClickSoundsTheRowUnderTheCursor) {
   OpenView();
-  view->m_midiOutput.SetNoteDuration(std::chrono::milliseconds(0));
+  view->NoteOutput().SetNoteDuration(std::chrono::milliseconds(0));
   for (const ClickCase& c : kClicks) {
     SCOPED_TRACE(c.what);
     ShowRange(c.lowNote, c.highNote, c.clientHeight, c.scrollY);
     ASSERT_EQ(host.GetScrollPosition().y, c.scrollY);
     midi.Clear();
     view->OnLButtonDown(c.x, c.y);
-    view->m_midiOutput.WaitForNote();
+    view->NoteOutput().WaitForNote();
     const Calls expected = c.note == nullptr ? Calls{}
                                              : Calls{std::string("90 ") + c.note + " 7F",
                                                      std::string("90 ") + c.note + " 00"};
     EXPECT_EQ(midi.Calls(), expected);
-    EXPECT_EQ(view->m_midiOutput.m_midiNote.load(), 0);
+    EXPECT_EQ(view->NoteOutput().SoundingNote(), 0);
   }
 }
 
@@ -130,12 +132,12 @@ TEST_F(MidiViewTest, ClickSoundsTheRowUnderTheCursor) {
 // closing the view ends it at once, note off before the reset.
 TEST_F(MidiViewTest, ClicksWhileANoteSoundsAreIgnoredAndShutdownEndsTheNote) {
   OpenView();
-  view->m_midiOutput.SetNoteDuration(std::chrono::hours(1));
+  view->NoteOutput().SetNoteDuration(std::chrono::hours(1));
   ShowRange(48, 72, 600, 0);
   view->OnLButtonDown(100, 16);
-  EXPECT_EQ(view->m_midiOutput.m_midiNote.load(), 0x53);
+  EXPECT_EQ(view->NoteOutput().SoundingNote(), 0x53);
   view->OnLButtonDown(100, 207);
-  EXPECT_EQ(view->m_midiOutput.m_midiNote.load(), 0x53);
+  EXPECT_EQ(view->NoteOutput().SoundingNote(), 0x53);
   view.reset();
   EXPECT_EQ(midi.Calls(),
             (Calls{kGeneralMidiOn, "C0 00", "90 53 7F", "90 53 00", "reset", "close"}));
@@ -162,7 +164,7 @@ TEST_F(MidiViewTest, InstrumentChangeSendsOnlyANewProgramKeptInRange) {
     midi.Clear();
     view->SetMidiInstrument(step.entered);
     EXPECT_EQ(midi.Calls(), step.sent);
-    EXPECT_EQ(view->m_settings.m_midiProgram, step.program);
+    EXPECT_EQ(view->Settings().m_midiProgram, step.program);
   }
 }
 
@@ -177,7 +179,7 @@ TEST(MidiNoteOutputTest, WithoutAnOutputNoNoteStarts) {
   MidiNoteOutput output(nullptr);
   output.SendStartup(3);
   EXPECT_FALSE(output.StartNote(60));
-  EXPECT_EQ(output.m_midiNote.load(), 0);
+  EXPECT_EQ(output.SoundingNote(), 0);
   output.Shutdown();
 }
 

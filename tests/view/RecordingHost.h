@@ -51,7 +51,7 @@ class RecordingHost : public HeadlessHost {
   std::map<int, std::vector<std::string>> controlTexts;  // by control id, in order
   std::vector<std::string> titles;
   std::vector<std::string> notices;
-  std::vector<bool> invalidations;  // the erase flag of each
+  int invalidations = 0;
   std::vector<ScrollPoint> scrollRequests;
   std::vector<ScrollSizes> scrollSizeRequests;
   std::vector<TimerCall> timerCalls;
@@ -89,7 +89,7 @@ class RecordingHost : public HeadlessHost {
   void SetLegendImage(const QImage& legend) override { legends.push_back(legend); }
   void SetWindowTitle(const std::string& title) override { titles.push_back(title); }
   void ShowNotice(const std::string& text) override { notices.push_back(text); }
-  void Invalidate(bool erase) override { invalidations.push_back(erase); }
+  void Invalidate() override { ++invalidations; }
   void SetScrollSizes(const ScrollSizes& sizes) override {
     scrollSizeRequests.push_back(sizes);
     HeadlessHost::SetScrollSizes(sizes);

@@ -33,8 +33,8 @@ TEST(RendererBody, NoteLandsOnItsEightRowsAtItsFrameWhateverTheScroll) {
   };
   for (const Case c : {Case{0, 0}, Case{3, 20}, Case{20, 0}}) {
     RenderInputs in = SmallView(r.s);
-    in.m_scrollX = c.sx;
-    in.m_scrollY = c.sy;
+    in.viewport.m_scrollX = c.sx;
+    in.viewport.m_scrollY = c.sy;
     const QImage image = RenderPicture(in);
     SCOPED_TRACE(testing::Message() << "sx " << c.sx << " sy " << c.sy);
     const int x = 40 + 10 - c.sx;
@@ -70,11 +70,11 @@ TEST(RendererBody, PixelColourFollowsGainRangeAndColourMap) {
     SyntheticResult r(192, 16);
     r.Set(50, 7, c.level);
     RenderInputs in = SmallView(r.s);
-    in.m_levelTopDb = c.top;
-    in.m_levelRangeDb = c.range;
-    in.m_colorMap = c.colorMap;
+    in.display.m_levelTopDb = c.top;
+    in.display.m_levelRangeDb = c.range;
+    in.display.m_colorMap = c.colorMap;
     const ColorTable table = BuildColorTable(c.colorMap);
-    in.m_colorTable = &table;
+    in.display.m_colorTable = &table;
     EXPECT_EQ(Rgb(RenderPicture(in), 47, 66), c.rgb)
         << "top " << c.top << " range " << c.range << " map " << c.colorMap << " level " << c.level;
   }
@@ -86,9 +86,9 @@ TEST(RendererBody, HoverBandAndHarmonicsAreMarkedAndLevelsAddOntoThem) {
   r.Set(8 * hovered + 2, 9, -34.0f);  // grey 127 on the band
   r.Set(8 * hovered + 3, 9, -24.0f);  // full white saturates
   RenderInputs in = SmallView(r.s);
-  in.m_hoverY = 16 + 8 * hovered + 5;
-  in.m_showHarmonics = 1;
-  in.m_harmonicsCount = 8;
+  in.display.m_hoverY = 16 + 8 * hovered + 5;
+  in.display.m_showHarmonics = 1;
+  in.display.m_harmonicsCount = 8;
   const QImage image = RenderPicture(in);
   const int x = 60;
   EXPECT_EQ(CountColor(image, x, NoteTop(48), x + 1, NoteTop(48) + 8, 0x606060), 8);
@@ -104,7 +104,7 @@ TEST(RendererBody, HoverBandAndHarmonicsAreMarkedAndLevelsAddOntoThem) {
   EXPECT_EQ(CountColor(image, x, 16, x + 1, 240, 0x404040), 16) << "only the two that fit";
   EXPECT_EQ(Rgb(image, 10, NoteTop(48) + 5), 0xff0000u) << "hovered key is red";
 
-  in.m_showHarmonics = 0;
+  in.display.m_showHarmonics = 0;
   const QImage plain = RenderPicture(in);
   EXPECT_EQ(CountColor(plain, x, 16, x + 1, 240, 0x404040), 0);
   EXPECT_EQ(CountColor(plain, x, 16, x + 1, 240, 0x606060), 8);
@@ -114,7 +114,7 @@ TEST(RendererBody, FormantOverlayReplacesMaskedCellsOnlyWhenAMaskExists) {
   SyntheticResult r(192, 64);
   r.Set(40, 12, -10.0f);
   RenderInputs in = SmallView(r.s);
-  in.m_formantEnabled = 1;
+  in.analysis.m_formantEnabled = 1;
   EXPECT_EQ(Rgb(RenderPicture(in), 52, 56), kWhite) << "a loaded result has no mask";
   r.s.m_formantMask.Reset(192 * 64);
   r.s.m_formantMask[40 * 64 + 12] = 1;
@@ -123,7 +123,7 @@ TEST(RendererBody, FormantOverlayReplacesMaskedCellsOnlyWhenAMaskExists) {
   EXPECT_EQ(Rgb(image, 52, 56), 0x00c8ffu);
   EXPECT_EQ(Rgb(image, 53, 57), 0x00c8ffu);
   EXPECT_EQ(CountColor(image, 40, 16, 200, 240, 0x00c8ff), 2);
-  in.m_formantEnabled = 0;
+  in.analysis.m_formantEnabled = 0;
   EXPECT_EQ(Rgb(RenderPicture(in), 52, 56), kWhite);
 }
 
@@ -140,11 +140,11 @@ TEST(RendererBody, WaveformDrawsThePositivePeakOfTheFirstChannel) {
   sample(6, 3, 0) = -20000;  // negative only: nothing
   sample(7, 3, 1) = 30000;   // second channel only: nothing
   RenderInputs in = SmallView(r.s);
-  in.m_showWaveform = 1;
-  in.m_samples = pcm.data();
-  in.m_channels = 2;
-  in.m_blockAlign = 4;
-  in.m_dataSize = int(pcm.size() * 2);
+  in.display.m_showWaveform = 1;
+  in.waveform.m_samples = pcm.data();
+  in.waveform.m_channels = 2;
+  in.waveform.m_blockAlign = 4;
+  in.waveform.m_dataSize = int(pcm.size() * 2);
   const QImage image = RenderPicture(in);
   // H - 16 = 224: a = 16384 * 224 / 65536 = 56 around the middle 112 + 16.
   // The octave line at y = 112 is drawn over it.
@@ -156,7 +156,7 @@ TEST(RendererBody, WaveformDrawsThePositivePeakOfTheFirstChannel) {
   EXPECT_EQ(CountColor(image, 41, 16, 200, 240, grey), 111) << "only frame 5 has a positive peak";
   EXPECT_EQ(CountColor(image, 44, 16, 200, 240, kWhite), 0) << "no spectrogram";
 
-  in.m_dataSize = 2 * (2 * (5 * kHop + 17));  // ends just before the peak
+  in.waveform.m_dataSize = 2 * (2 * (5 * kHop + 17));  // ends just before the peak
   EXPECT_EQ(CountColor(RenderPicture(in), 41, 16, 200, 240, grey), 0);
 }
 
@@ -169,12 +169,12 @@ TEST(RendererBody, MatrixSmallerThanTheNoteRangeOrScrolledPastIsNeverReadBeyondI
       << "100 rows, one under the octave line";
   EXPECT_EQ(CountColor(image, 40 + 8, 16, 200, 240, kWhite), 0) << "right of the last frame";
 
-  in.m_scrollX = 500;
-  in.m_scrollY = 1000;
+  in.viewport.m_scrollX = 500;
+  in.viewport.m_scrollY = 1000;
   EXPECT_EQ(CountColor(RenderPicture(in), 44, 16, 200, 240, kWhite), 0);
-  in.m_clientWidth = 20;
-  in.m_scrollX = 0;
-  in.m_scrollY = 0;
+  in.viewport.m_clientWidth = 20;
+  in.viewport.m_scrollX = 0;
+  in.viewport.m_scrollY = 0;
   EXPECT_EQ(RenderPicture(in).width(), 20);
 }
 

@@ -39,18 +39,18 @@ TEST_F(RendererCache, RendersOnlyWhenScrollSizeOrTheForceFlagChange) {
   EXPECT_TRUE(Paint());
   EXPECT_FALSE(Paint()) << "nothing changed";
 
-  m_in.m_hoverY = 100;  // the owner forces a render for what the key does not hold
+  m_in.display.m_hoverY = 100;  // the owner forces a render for what the key does not hold
   EXPECT_FALSE(Paint());
   m_renderer.Cache().m_forceRender = 1;
   EXPECT_TRUE(Paint());
   EXPECT_EQ(m_renderer.Cache().m_forceRender, 0) << "cleared by the render";
   EXPECT_FALSE(Paint());
 
-  m_in.m_scrollX = 5;
+  m_in.viewport.m_scrollX = 5;
   EXPECT_TRUE(Paint());
-  m_in.m_scrollY = 7;
+  m_in.viewport.m_scrollY = 7;
   EXPECT_TRUE(Paint());
-  m_in.m_clientHeight = 200;
+  m_in.viewport.m_clientHeight = 200;
   EXPECT_TRUE(Paint());
   EXPECT_EQ(m_renderer.Cache().m_backBuffer.height(), 200);
   EXPECT_FALSE(Paint());
@@ -59,18 +59,18 @@ TEST_F(RendererCache, RendersOnlyWhenScrollSizeOrTheForceFlagChange) {
 }
 
 TEST_F(RendererCache, CursorIsDrawnOverTheCopyAndMovesWithoutARender) {
-  m_in.m_cursorFrame = 30;
+  m_in.playback.m_cursorFrame = 30;
   EXPECT_TRUE(Paint());
   EXPECT_EQ(YellowInColumn(70), 208 - 16) << "from the ruler to the picture's bottom";
   EXPECT_EQ(CountColor(m_renderer.Cache().m_backBuffer, 0, 0, 200, 240, kYellow), 0)
       << "the cached picture has no cursor";
 
-  m_in.m_cursorFrame = 31;
+  m_in.playback.m_cursorFrame = 31;
   EXPECT_FALSE(Paint());
   EXPECT_EQ(YellowInColumn(70), 0) << "the copy restores the old column";
   EXPECT_EQ(YellowInColumn(71), 208 - 16);
 
-  m_in.m_scrollX = 40;  // cursor column 31 - 40 + 40 = 31, over the keyboard: not clipped
+  m_in.viewport.m_scrollX = 40;  // cursor column 31 - 40 + 40 = 31, over the keyboard: not clipped
   Paint();
   EXPECT_EQ(YellowInColumn(31), 208 - 16);
 }
@@ -90,8 +90,8 @@ TEST_F(RendererCache, WaitingPictureShowsTheStateOfTheAnalysis) {
       {2, 0, nullptr},
   };
   for (const Case& c : cases) {
-    m_in.m_analysisState = c.state;
-    m_in.m_analysisProgress = c.progress;
+    m_in.analysis.m_analysisState = static_cast<AnalysisState>(c.state);
+    m_in.analysis.m_analysisProgress = c.progress;
     EXPECT_FALSE(Paint());
     EXPECT_EQ(Rgb(m_window, 0, 0), kWaitingGrey);
     EXPECT_EQ(Rgb(m_window, 199, 239), kWaitingGrey);
@@ -102,7 +102,7 @@ TEST_F(RendererCache, WaitingPictureShowsTheStateOfTheAnalysis) {
           << c.text;
     }
   }
-  m_in.m_analysisState = 3;
+  m_in.analysis.m_analysisState = AnalysisState::kTakenOver;
   m_result.s.m_frameCount = 0;  // a result too short for one frame
   EXPECT_FALSE(Paint());
   EXPECT_EQ(CountColor(m_window, 0, 0, 200, 240, kWaitingGrey), 200 * 240);
@@ -114,16 +114,16 @@ TEST(RenderViewImage, IsTheWindowPictureWithTheCursor) {
   SyntheticResult result(192, 64);
   result.SetNote(60, 72, 10, -10.0f);
   RenderInputs in = SmallView(result.s);
-  in.m_cursorFrame = 20;
+  in.playback.m_cursorFrame = 20;
   const QImage image = RenderViewImage(in);
   ASSERT_EQ(image.size(), QSize(200, 240));
   EXPECT_EQ(CountColor(image, 60, 0, 61, 240, kYellow), 208 - 16);
   EXPECT_EQ(Rgb(image, 50, 104), 0xffffffu);
   EXPECT_EQ(image.pixel(50, 104), test::RenderPicture(in).pixel(50, 104));
-  in.m_clientWidth = 0;
+  in.viewport.m_clientWidth = 0;
   EXPECT_TRUE(RenderViewImage(in).isNull());
-  in.m_clientWidth = 200;
-  in.m_analysisState = 1;
+  in.viewport.m_clientWidth = 200;
+  in.analysis.m_analysisState = AnalysisState::kTransform;
   EXPECT_EQ(Rgb(RenderViewImage(in), 0, 0), kWaitingGrey);
 }
 

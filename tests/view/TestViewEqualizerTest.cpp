@@ -23,8 +23,8 @@ EqBandGains BoostedBand(int band, int32_t db) {
 }
 
 TEST_F(EqualizerViewTest, PresetsComeFromTheSettingsAndGoBackToTheFile) {
-  view->m_settings.m_eqPresetGain[2][7] = -9;
-  view->m_settings.m_eqPresetQ[2] = 2.5f;
+  ViewProbe::SettingsOf(*view).m_eqPresetGain[2][7] = -9;
+  ViewProbe::SettingsOf(*view).m_eqPresetQ[2] = 2.5f;
   ASSERT_FALSE(view->HasEqualizerBank());
   Equalizer& bank = view->EqualizerBank();
   EXPECT_EQ(&view->EqualizerBank(), &bank) << "one bank for the whole run";
@@ -32,8 +32,11 @@ TEST_F(EqualizerViewTest, PresetsComeFromTheSettingsAndGoBackToTheFile) {
   EXPECT_EQ(bank.m_q[3], 2.5f);
 
   // A Ctrl+click in the dialog stores the current setting as preset 1.
-  bank.m_gainDb[1][0] = 12;
-  bank.m_q[1] = 4.0f;
+  bank.m_gainDb[0][0] = 12;
+  bank.m_q[0] = 4.0f;
+  view->StoreEqualizerPreset(1);
+  EXPECT_EQ(bank.m_gainDb[1][0], 12);
+  EXPECT_EQ(bank.m_q[1], 4.0f);
   view.reset();
   AnalysisSettings written;
   ASSERT_TRUE(ReadSettingsFile(Paths().iniPath, written));
@@ -61,7 +64,8 @@ TEST_F(EqualizerViewTest, PlaybackPassesThroughTheBankWhileItIsOn) {
   }
 
   view->OnPlay();
-  for (int i = 0; i < 100 && view->m_playback.m_playState > 0; ++i) waveOut.Advance(4096);
+  for (int i = 0; i < 100 && view->Playback().State() > PlayState::kStopped; ++i)
+    waveOut.Advance(4096);
   ASSERT_EQ(waveOut.Played().size(), bytes.size());
   EXPECT_NE(std::memcmp(waveOut.Played().data(), samples.data(), bytes.size()), 0);
   EXPECT_EQ(std::memcmp(waveOut.Played().data(), expected.data(), bytes.size()), 0);

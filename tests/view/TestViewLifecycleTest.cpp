@@ -32,8 +32,8 @@ using LifecycleTest = ViewFlowTest;
 
 TEST_F(LifecycleTest, MissingSettingsFileIsWrittenWithTheDefaults) {
   ASSERT_FALSE(fs::exists(dir / "velmio.ini"));
-  EXPECT_EQ(view->m_settings.m_levelTopDb, 24);
-  EXPECT_EQ(view->m_settings.m_decoderPath, "none");
+  EXPECT_EQ(view->Settings().m_levelTopDb, 24);
+  EXPECT_EQ(view->Settings().m_decoderPath, "none");
 
   view.reset();
 
@@ -65,13 +65,13 @@ TEST_F(LifecycleTest, DecoderOutputIsDeletedAtShutdown) {
 }
 
 TEST_F(LifecycleTest, DecodedRecordingIsClosedBeforeItsFileIsDeleted) {
-  view->m_settings.m_decoderPath = "/opt/decoder/EcoDecoTooL.exe";
-  view->m_seams.runDecoder = [this](const std::string&, const std::string& target) {
+  ViewProbe::SettingsOf(*view).m_decoderPath = "/opt/decoder/EcoDecoTooL.exe";
+  view->Seams().runDecoder = [this](const std::string&, const std::string& target) {
     std::ofstream(target, std::ios::binary) << ToneWav(1, 44100, 16, 0.3);
     return true;
   };
   OpenAndFinish(dir.Write("song.mp3", "mp3"));
-  ASSERT_TRUE(view->m_waveData.m_wave.IsOpen());
+  ASSERT_TRUE(view->Recording().IsFileOpen());
 
   view.reset();
 
@@ -84,7 +84,7 @@ TEST_F(LifecycleTest, DecodedRecordingIsClosedBeforeItsFileIsDeleted) {
 // ThreadSanitizer builds check the second).
 TEST_F(LifecycleTest, DestroyingWhileTheAnalysisRunsEndsTheJob) {
   ASSERT_TRUE(OpenChosen(WriteTone("a minute.wav", 2, 44100, 16, 60.0)));
-  ASSERT_TRUE(view->IsAnalysisBusy());
+  ASSERT_TRUE(view->CurrentAnalysis().IsBusy());
 
   view.reset();
 
@@ -95,7 +95,7 @@ TEST_F(LifecycleTest, DestroyingWhileTheAnalysisRunsEndsTheJob) {
 TEST_F(LifecycleTest, DestroyingWhileTheResultWaitsEndsTheJob) {
   ASSERT_TRUE(OpenChosen(WriteTone("short.wav", 1, 44100, 16, 0.3)));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-  while (view->AnalysisState() != kAnalysisFinished) {
+  while (view->CurrentAnalysis().State() != AnalysisState::kFinished) {
     ASSERT_LT(std::chrono::steady_clock::now(), deadline);
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
@@ -112,10 +112,10 @@ TEST_F(LifecycleTest, OpeningAgainWhileAJobRunsEndsTheFirstJob) {
 
   OpenAndFinish(WriteTone("short.wav", 1, 22050, 16, 0.5));
 
-  EXPECT_EQ(view->m_sampleRate, 22050);
+  EXPECT_EQ(view->Recording().SampleRate(), 22050);
   EXPECT_EQ(host.titles.back(), "short.wav");
-  EXPECT_EQ(host.GetScrollSizes().contentWidth, view->m_spectrogram.m_frameCount + 40);
-  EXPECT_LT(view->m_spectrogram.m_frameCount, 200);
+  EXPECT_EQ(host.GetScrollSizes().contentWidth, view->CurrentAnalysis().Result().m_frameCount + 40);
+  EXPECT_LT(view->CurrentAnalysis().Result().m_frameCount, 200);
 }
 
 }  // namespace

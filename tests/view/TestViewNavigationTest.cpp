@@ -44,17 +44,16 @@ TEST_F(NavigationTest, GainAndRangeCommandsMoveTheLevelsAndLabels) {
   };
   for (const LevelCase& c : cases) {
     SCOPED_TRACE(c.name);
-    view->m_settings.m_levelTopDb = c.top;
-    view->m_settings.m_levelRangeDb = c.range;
-    host.invalidations.clear();
+    view->SetLevels(c.top, c.range);
+    host.invalidations = 0;
 
     (view.get()->*c.command)();
 
-    EXPECT_EQ(view->m_settings.m_levelTopDb, c.topAfter);
-    EXPECT_EQ(view->m_settings.m_levelRangeDb, c.rangeAfter);
+    EXPECT_EQ(view->Settings().m_levelTopDb, c.topAfter);
+    EXPECT_EQ(view->Settings().m_levelRangeDb, c.rangeAfter);
     EXPECT_EQ(host.LastControl(kControlLevelLow), c.bottomLabel);
     EXPECT_EQ(host.LastControl(kControlLevelHigh), c.topLabel);
-    EXPECT_EQ(host.invalidations, std::vector<bool>{true});
+    EXPECT_EQ(host.invalidations, 1);
   }
 }
 
@@ -62,44 +61,44 @@ TEST_F(NavigationTest, TogglesFlipTheirFlagAndRedraw) {
   struct Toggle {
     const char* name;
     void (CTestView::*command)();
-    std::function<int32_t&(CTestView&)> flag;
+    std::function<bool(const CTestView&)> flag;
   };
   const Toggle toggles[] = {
       {"harmonics", &CTestView::OnToggleHarmonics,
-       [](CTestView& v) -> int32_t& { return v.m_settings.m_showHarmonics; }},
+       [](const CTestView& v) { return v.Settings().m_showHarmonics != 0; }},
       {"waveform", &CTestView::OnToggleWaveform,
-       [](CTestView& v) -> int32_t& { return v.m_display.m_showWaveform; }},
+       [](const CTestView& v) { return v.Display().ShowsWaveform(); }},
       {"grid", &CTestView::OnToggleGrid,
-       [](CTestView& v) -> int32_t& { return v.m_display.m_frequencyGrid; }},
+       [](const CTestView& v) { return v.Display().FrequencyGrid(); }},
   };
   for (const Toggle& t : toggles) {
     SCOPED_TRACE(t.name);
-    host.invalidations.clear();
+    host.invalidations = 0;
     (view.get()->*t.command)();
-    EXPECT_EQ(t.flag(*view), 1);
+    EXPECT_TRUE(t.flag(*view));
     (view.get()->*t.command)();
-    EXPECT_EQ(t.flag(*view), 0);
-    EXPECT_EQ(host.invalidations, (std::vector<bool>{true, true}));
+    EXPECT_FALSE(t.flag(*view));
+    EXPECT_EQ(host.invalidations, 2);
   }
 }
 
 TEST_F(NavigationTest, PitchToggleWorksOnlyInSingleVoiceMode) {
   view->OnTogglePitch();
-  EXPECT_EQ(view->m_pitch.m_showPitch, 0);
-  EXPECT_TRUE(host.invalidations.empty());
+  EXPECT_FALSE(view->SingleVoice().ShowsPitch());
+  EXPECT_EQ(host.invalidations, 0);
 
-  view->m_pitch.m_pitchEnabled = 1;
+  ViewProbe::SingleVoiceOf(*view).SetMode(true);
   view->OnTogglePitch();
-  EXPECT_EQ(view->m_pitch.m_showPitch, 1);
+  EXPECT_FALSE(view->SingleVoice().ShowsPitch());
   view->OnTogglePitch();
-  EXPECT_EQ(view->m_pitch.m_showPitch, 0);
-  EXPECT_EQ(host.invalidations, (std::vector<bool>{true, true}));
+  EXPECT_TRUE(view->SingleVoice().ShowsPitch());
+  EXPECT_EQ(host.invalidations, 2);
 }
 
 TEST_F(NavigationTest, HoverFollowsTheRowAtMostEvery51Milliseconds) {
   host.clock = 10000;
   view->OnMouseMove(100, 100);
-  EXPECT_EQ(view->m_display.m_hoverY, -1) << "no result to hover over yet";
+  EXPECT_EQ(view->Display().HoverY(), -1) << "no result to hover over yet";
 
   Load();
   struct Move {
@@ -121,66 +120,67 @@ TEST_F(NavigationTest, HoverFollowsTheRowAtMostEvery51Milliseconds) {
   for (const Move& m : moves) {
     SCOPED_TRACE(m.clock);
     host.clock = m.clock;
-    host.invalidations.clear();
+    host.invalidations = 0;
     view->OnMouseMove(m.x, m.y);
     if (m.accepted) expectedRow = m.y;
-    EXPECT_EQ(view->m_display.m_hoverY, expectedRow);
-    EXPECT_EQ(host.invalidations, m.accepted ? std::vector<bool>{false} : std::vector<bool>{});
+    EXPECT_EQ(view->Display().HoverY(), expectedRow);
+    EXPECT_EQ(host.invalidations, m.accepted ? 1 : 0);
   }
 }
 
 TEST_F(NavigationTest, DoubleClickMovesThePlayStartInsideTheData) {
   view->OnLButtonDblClk(60, 50);
-  EXPECT_EQ(view->m_playback.m_playStartByte, 0) << "nothing loaded";
-  EXPECT_EQ(view->m_playback.m_cursorFrame, 0);
-  EXPECT_TRUE(host.invalidations.empty());
+  EXPECT_EQ(view->Playback().PlayStartByte(), 0) << "nothing loaded";
+  EXPECT_EQ(view->Playback().CursorFrame(), 0);
+  EXPECT_EQ(host.invalidations, 0);
 
   Load();
-  ASSERT_EQ(view->m_spectrogram.m_frameCount, 172);
+  ASSERT_EQ(view->CurrentAnalysis().Result().m_frameCount, 172);
   struct Click {
     const char* name;
-    int32_t clientWidth, scrollX, x, playState;
+    int32_t clientWidth, scrollX, x;
+    PlayState playState;
     int32_t frame;  // -1: ignored
   };
   // 172 frames of 512 bytes hold 88064 bytes; the last 136 start frame 172,
   // right of the picture where the window is wider than the content.
   const Click clicks[] = {
-      {"first data column", 800, 0, 40, 0, 0},
-      {"keyboard strip", 800, 0, 39, 0, -1},
-      {"second column", 800, 0, 41, 0, 1},
-      {"scrolled", 100, 100, 50, 0, 110},
-      {"scrolled to the end", 100, 112, 99, 0, 171},
-      {"last frame with data", 800, 0, 212, 0, 172},  // byte 88064 < 88200
-      {"beyond the data", 800, 0, 213, 0, -1},        // byte 88576
-      {"far beyond", 800, 0, 799, 0, -1},
-      {"playing", 800, 0, 60, 1, -1},
-      {"paused", 800, 0, 60, 2, -1},
-      {"last block queued", 800, 0, 60, 3, -1},
-      {"nothing playable", 800, 0, 60, -1, -1},
+      {"first data column", 800, 0, 40, PlayState::kStopped, 0},
+      {"keyboard strip", 800, 0, 39, PlayState::kStopped, -1},
+      {"second column", 800, 0, 41, PlayState::kStopped, 1},
+      {"scrolled", 100, 100, 50, PlayState::kStopped, 110},
+      {"scrolled to the end", 100, 112, 99, PlayState::kStopped, 171},
+      {"last frame with data", 800, 0, 212, PlayState::kStopped, 172},  // byte 88064 < 88200
+      {"beyond the data", 800, 0, 213, PlayState::kStopped, -1},        // byte 88576
+      {"far beyond", 800, 0, 799, PlayState::kStopped, -1},
+      {"playing", 800, 0, 60, PlayState::kPlaying, -1},
+      {"paused", 800, 0, 60, PlayState::kPaused, -1},
+      {"last block queued", 800, 0, 60, PlayState::kLastQueued, -1},
+      {"nothing playable", 800, 0, 60, PlayState::kNothingPlayable, -1},
   };
   for (const Click& c : clicks) {
     SCOPED_TRACE(c.name);
     host.SetClientSize({c.clientWidth, 300});
     view->OnHScroll(c.scrollX);
     ASSERT_EQ(host.GetScrollPosition().x, c.scrollX);
-    view->m_playback.m_playState = c.playState;
-    view->m_playback.m_playStartByte = 4096;
-    view->m_playback.m_cursorFrame = 8;
-    host.invalidations.clear();
+    PlaybackEngineProbe::State(ViewProbe::PlaybackOf(*view)) = c.playState;
+    PlaybackEngineProbe::PlayStartByte(ViewProbe::PlaybackOf(*view)) = 4096;
+    PlaybackEngineProbe::CursorFrame(ViewProbe::PlaybackOf(*view)) = 8;
+    host.invalidations = 0;
 
     view->OnLButtonDblClk(c.x, 150);
 
     if (c.frame < 0) {
-      EXPECT_EQ(view->m_playback.m_playStartByte, 4096);
-      EXPECT_EQ(view->m_playback.m_cursorFrame, 8);
-      EXPECT_TRUE(host.invalidations.empty());
+      EXPECT_EQ(view->Playback().PlayStartByte(), 4096);
+      EXPECT_EQ(view->Playback().CursorFrame(), 8);
+      EXPECT_EQ(host.invalidations, 0);
     } else {
-      EXPECT_EQ(view->m_playback.m_playStartByte, 512 * c.frame);
-      EXPECT_EQ(view->m_playback.m_cursorFrame, c.frame);
-      EXPECT_EQ(host.invalidations, std::vector<bool>{false});
+      EXPECT_EQ(view->Playback().PlayStartByte(), 512 * c.frame);
+      EXPECT_EQ(view->Playback().CursorFrame(), c.frame);
+      EXPECT_EQ(host.invalidations, 1);
     }
   }
-  view->m_playback.m_playState = 0;
+  PlaybackEngineProbe::State(ViewProbe::PlaybackOf(*view)) = PlayState::kStopped;
 }
 
 // Three minutes at 22.05 kHz, read out while its analysis runs.
@@ -188,15 +188,13 @@ TEST_F(NavigationTest, PositionReadOutShowsTimeAndBars) {
   ASSERT_TRUE(OpenChosen(WriteTone("three minutes.wav", 1, 22050, 16, 180.0)));
   EXPECT_EQ(host.LastStatus(kStatusPanePosition), "  0:00.0 / 3:00.0");
 
-  view->UpdatePositionText(61234);
+  ViewProbe::UpdatePositionText(*view, 61234);
   EXPECT_EQ(host.LastStatus(kStatusPanePosition), "  1:01.2 / 3:00.0");
   EXPECT_EQ(host.LastControl(kControlTime), "時間  1:01.2 / 3:00.0");
   EXPECT_EQ(host.LastControl(kControlBar), "");
 
-  view->m_tempo.tempo = 120;
-  view->m_tempo.beatsPerBar = 4;
-  view->m_tempo.startMs = 500;
-  view->m_display.m_barDisplay = 1;
+  ViewProbe::TempoOf(*view) = TempoGrid{120, 4, 4, 500};
+  ViewProbe::DisplayOf(*view).SetBarDisplay(true);
   const std::vector<std::tuple<int32_t, const char*, const char*>> cases = {
       {2500, "  0:02.5 / 3:00.0", "小節   1: 0 / 89: 3"},
       {0, "  0:00.0 / 3:00.0", "小節   0:-1 / 89: 3"},
@@ -209,14 +207,14 @@ TEST_F(NavigationTest, PositionReadOutShowsTimeAndBars) {
   };
   for (const auto& [position, time, bars] : cases) {
     SCOPED_TRACE(position);
-    view->UpdatePositionText(position);
+    ViewProbe::UpdatePositionText(*view, position);
     EXPECT_EQ(host.LastStatus(kStatusPanePosition), time);
     EXPECT_EQ(host.LastControl(kControlTime), std::string("時間") + time);
     EXPECT_EQ(host.LastControl(kControlBar), bars);
   }
 
-  view->m_display.m_barDisplay = 0;
-  view->UpdatePositionText(-1);
+  ViewProbe::DisplayOf(*view).SetBarDisplay(false);
+  ViewProbe::UpdatePositionText(*view, -1);
   EXPECT_EQ(host.LastControl(kControlBar), "");
   EXPECT_EQ(host.LastStatus(kStatusPanePosition), " 10:00.0 / 3:00.0");
 }
@@ -225,7 +223,7 @@ TEST_F(NavigationTest, ResizeSetsTheHorizontalPageOnceThereIsAResult) {
   const ScrollSizes before = host.GetScrollSizes();
   view->OnSize(500, 300);
   EXPECT_EQ(host.GetScrollSizes().pageX, before.pageX) << "no result yet";
-  EXPECT_EQ(host.invalidations, std::vector<bool>{true});
+  EXPECT_EQ(host.invalidations, 1);
 
   Load();
   const ScrollSizes loaded = host.GetScrollSizes();
@@ -236,7 +234,7 @@ TEST_F(NavigationTest, ResizeSetsTheHorizontalPageOnceThereIsAResult) {
   for (const Resize r : {Resize{500, 460}, Resize{1041, 1001}, Resize{0, 1001}, Resize{41, 1}}) {
     SCOPED_TRACE(r.width);
     host.SetClientSize({r.width, 300});
-    host.invalidations.clear();
+    host.invalidations = 0;
     view->OnSize(r.width, 300);
     const ScrollSizes now = host.GetScrollSizes();
     EXPECT_EQ(now.pageX, r.pageX);
@@ -245,7 +243,7 @@ TEST_F(NavigationTest, ResizeSetsTheHorizontalPageOnceThereIsAResult) {
     EXPECT_EQ(now.contentHeight, loaded.contentHeight);
     EXPECT_EQ(now.pageY, loaded.pageY);
     EXPECT_EQ(now.lineY, loaded.lineY);
-    EXPECT_EQ(host.invalidations, std::vector<bool>{true});
+    EXPECT_EQ(host.invalidations, 1);
   }
   host.SetClientSize({30, 300});
   view->OnSize(30, 300);
@@ -267,18 +265,12 @@ TEST_F(NavigationTest, HorizontalScrollReachesPositionsBeyond65535) {
                                                 {last, last},
                                                 {250000, last},
                                                 {0, 0}}) {
-    host.invalidations.clear();
+    host.invalidations = 0;
     view->OnHScroll(request);
     EXPECT_EQ(host.GetScrollPosition().x, reached) << request;
     EXPECT_EQ(host.GetScrollPosition().y, 100);
-    EXPECT_EQ(host.invalidations, std::vector<bool>{true});
+    EXPECT_EQ(host.invalidations, 1);
   }
-}
-
-TEST_F(NavigationTest, BackgroundEraseIsSkippedOnceThereIsAPicture) {
-  EXPECT_FALSE(view->OnEraseBackground());
-  Load();
-  EXPECT_TRUE(view->OnEraseBackground());
 }
 
 // The window keeps sending events while the job writes the result; none of
@@ -289,22 +281,20 @@ TEST_F(NavigationTest, WindowEventsDuringTheAnalysisLeaveTheJobAlone) {
   int64_t clock = 1'000'000;
   int32_t y = 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-  while (view->AnalysisState() != kAnalysisTakenOver) {
+  while (view->CurrentAnalysis().State() != AnalysisState::kTakenOver) {
     ASSERT_LT(std::chrono::steady_clock::now(), deadline);
     host.clock = (clock += 60);
     view->OnMouseMove(100, ++y % 400);
     view->OnSize(700 + y % 50, 500);
-    EXPECT_FALSE(view->OnEraseBackground()) << "the waiting picture is no result";
     view->OnLButtonDblClk(100, 100);
-    view->UpdatePositionText(y);
+    ViewProbe::UpdatePositionText(*view, y);
     const QImage picture = view->RenderToImage();
     EXPECT_FALSE(picture.isNull());
     view->OnTimer(kTimerProgress);
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  EXPECT_EQ(host.GetScrollSizes().contentWidth, view->m_spectrogram.m_frameCount + 40);
+  EXPECT_EQ(host.GetScrollSizes().contentWidth, view->CurrentAnalysis().Result().m_frameCount + 40);
   EXPECT_EQ(host.GetScrollSizes().pageX, host.GetClientSize().width - 40);
-  EXPECT_TRUE(view->OnEraseBackground());
 }
 
 }  // namespace

@@ -37,14 +37,13 @@ TEST_F(OpenFlowTest, ChosenFileIsAnalysedAndTakenOver) {
   EXPECT_FALSE(host.dialogs[0].save);
   EXPECT_EQ(host.dialogs[0].filter, kWaveFilter);
   EXPECT_EQ(host.dialogs[0].defaultExtension, "wav");
-  EXPECT_EQ(view->m_filePath, path);
+  EXPECT_EQ(view->Recording().FilePath(), path);
   EXPECT_EQ(host.notices, std::vector<std::string>{"File reading."});
-  ASSERT_FALSE(host.invalidations.empty());
-  EXPECT_TRUE(host.invalidations.front());
+  EXPECT_GE(host.invalidations, 1);
   EXPECT_EQ(host.titles, std::vector<std::string>{"take 1.wav"});
   EXPECT_TRUE(host.messages.empty());
   // The job runs: the data commands are closed until the take-over.
-  EXPECT_TRUE(view->IsAnalysisBusy());
+  EXPECT_TRUE(view->CurrentAnalysis().IsBusy());
   EXPECT_TRUE(view->IsDataBusy());
   EXPECT_TRUE(StartedTimer(host, kTimerProgress, 100));
   EXPECT_TRUE(host.TimerRunning(kTimerProgress));
@@ -59,11 +58,11 @@ TEST_F(OpenFlowTest, ChosenFileIsAnalysedAndTakenOver) {
   EXPECT_EQ(host.LastControl(kControlLevelHigh), "-24dB");
   EXPECT_EQ(host.LastControl(kControlVocalMode), "");
   // 24-bit stereo became 16-bit stereo at 48 kHz: hop 278, 172 whole frames.
-  EXPECT_EQ(view->m_sampleRate, 48000);
-  EXPECT_EQ(view->m_hopSize, 278);
-  EXPECT_EQ(view->m_waveData.m_wave.dataSize, 48000 * 4);
-  EXPECT_EQ(view->m_playback.m_loopStartFrame, 0);
-  EXPECT_EQ(view->m_playback.m_loopEndFrame, 172);
+  EXPECT_EQ(view->Recording().SampleRate(), 48000);
+  EXPECT_EQ(view->Recording().HopSize(), 278);
+  EXPECT_EQ(view->Recording().DataSize(), 48000 * 4);
+  EXPECT_EQ(view->Playback().LoopStartFrame(), 0);
+  EXPECT_EQ(view->Playback().LoopEndFrame(), 172);
 
   RunToTakeOver();
 
@@ -77,18 +76,18 @@ TEST_F(OpenFlowTest, ChosenFileIsAnalysedAndTakenOver) {
                                std::regex(R"(^処理時間  \d+\.\d 秒  \(2ch 24bit 48000Hz\)$)")))
       << pane0.back();
 
-  EXPECT_EQ(view->AnalysisState(), kAnalysisTakenOver);
-  EXPECT_FALSE(view->IsAnalysisBusy());
+  EXPECT_EQ(view->CurrentAnalysis().State(), AnalysisState::kTakenOver);
+  EXPECT_FALSE(view->CurrentAnalysis().IsBusy());
   EXPECT_FALSE(view->IsDataBusy());
-  EXPECT_EQ(view->m_playback.m_playState, 0);
-  EXPECT_EQ(view->m_playback.m_cursorFrame, 0);
+  EXPECT_EQ(view->Playback().State(), PlayState::kStopped);
+  EXPECT_EQ(view->Playback().CursorFrame(), 0);
   EXPECT_FALSE(host.TimerRunning(kTimerProgress));
   EXPECT_TRUE(host.TimerRunning(kTimerLegend));
   EXPECT_FALSE(host.legends.empty());
   EXPECT_EQ(host.LastControl(kControlLevelLow), "-44dB");
   EXPECT_EQ(host.LastControl(kControlLevelHigh), "-24dB");
 
-  const int32_t frames = view->m_spectrogram.m_frameCount;
+  const int32_t frames = view->CurrentAnalysis().Result().m_frameCount;
   EXPECT_GT(frames, 0);
   const ScrollSizes sizes = host.GetScrollSizes();
   EXPECT_EQ(sizes.contentWidth, frames + 40);
@@ -98,7 +97,7 @@ TEST_F(OpenFlowTest, ChosenFileIsAnalysedAndTakenOver) {
   EXPECT_EQ(sizes.pageY, 88);
   EXPECT_EQ(sizes.lineY, 8);
 
-  const WaveFormat& play = view->m_playback.m_playFormat;
+  const WaveFormat& play = view->Playback().PlayFormat();
   EXPECT_EQ(play.wFormatTag, 1);
   EXPECT_EQ(play.nChannels, 2);
   EXPECT_EQ(play.nSamplesPerSec, 48000u);
@@ -107,15 +106,13 @@ TEST_F(OpenFlowTest, ChosenFileIsAnalysedAndTakenOver) {
   EXPECT_EQ(play.nAvgBytesPerSec, 192000u);
 }
 
-TEST_F(OpenFlowTest, PendingPathIsOpenedWithoutAskingAndCleared) {
+TEST_F(OpenFlowTest, DroppedFileIsOpenedWithoutAsking) {
   const std::string path = WriteTone("dropped.WAV", 1, 44100, 16, 0.3);
-  view->m_pendingPath = path;
 
-  ASSERT_TRUE(view->OpenAndAnalyse());
+  ASSERT_EQ(view->OpenDropped(path), DropKind::kRecording);
 
   EXPECT_TRUE(host.dialogs.empty());
-  EXPECT_EQ(view->m_filePath, path);
-  EXPECT_EQ(view->m_pendingPath, "");
+  EXPECT_EQ(view->Recording().FilePath(), path);
   EXPECT_EQ(host.titles, std::vector<std::string>{"dropped.WAV"});
   RunToTakeOver();
   EXPECT_TRUE(std::regex_match(host.LastStatus(kStatusPaneMessage).value_or(""),
@@ -126,48 +123,46 @@ TEST_F(OpenFlowTest, PendingPathIsOpenedWithoutAskingAndCleared) {
 // completion line tells the channels analysed but the bits of the file.
 TEST_F(OpenFlowTest, PitchModeMixesDownAndReportsOneChannel) {
   const std::string path = WriteTone("voice.wav", 2, 48000, 24, 0.5);
-  view->m_pitch.m_pitchEnabled = 1;
+  ASSERT_TRUE(view->Open(path, OpenMode::kSingleVoice));
+  RunToTakeOver();
 
-  OpenAndFinish(path);
-
-  EXPECT_EQ(view->m_waveData.m_wave.format.nChannels, 1);
-  EXPECT_EQ(view->m_waveData.m_wave.dataSize, 24000 * 2);
-  EXPECT_EQ(view->m_pitch.m_convertedSamples.size() * 2, 24000u * 2);
-  EXPECT_EQ(view->m_pitch.m_olaBuffer.size(), 24000u * 2);
+  EXPECT_EQ(view->Recording().Format().nChannels, 1);
+  EXPECT_EQ(view->Recording().DataSize(), 24000 * 2);
+  EXPECT_EQ(view->SingleVoice().ConvertedSamples().size() * 2, 24000u * 2);
+  EXPECT_EQ(view->SingleVoice().OlaBuffer().size(), 24000u * 2);
   EXPECT_TRUE(std::regex_match(host.LastStatus(kStatusPaneMessage).value_or(""),
                                std::regex(R"(^処理時間  \d+\.\d 秒  \(1ch 24bit 48000Hz\)$)")));
 }
 
 TEST_F(OpenFlowTest, FileOpenCommandLeavesSingleVoiceMode) {
-  view->m_pitch.m_pitchEnabled = 1;
-  view->m_pitch.m_showPitch = 1;
-  OpenAndFinish(WriteTone("a.wav", 2, 44100, 16, 0.3));
+  ASSERT_TRUE(view->Open(WriteTone("a.wav", 2, 44100, 16, 0.3), OpenMode::kSingleVoice));
+  RunToTakeOver();
   host.openAnswers.push_back(WriteTone("b.wav", 2, 44100, 16, 0.3));
 
   ASSERT_TRUE(view->OnFileOpen());
 
-  EXPECT_EQ(view->m_pitch.m_pitchEnabled, 0);
-  EXPECT_EQ(view->m_pitch.m_showPitch, 0);
+  EXPECT_FALSE(view->SingleVoice().PitchEnabled());
+  EXPECT_FALSE(view->SingleVoice().ShowsPitch());
   RunToTakeOver();
-  EXPECT_EQ(view->m_waveData.m_wave.format.nChannels, 2);
+  EXPECT_EQ(view->Recording().Format().nChannels, 2);
 }
 
 TEST_F(OpenFlowTest, CancelChangesNothing) {
   const std::string path = WriteTone("kept.wav", 1, 44100, 16, 0.3);
   OpenAndFinish(path);
-  const std::size_t invalidations = host.invalidations.size();
+  const int invalidations = host.invalidations;
   host.openAnswers.push_back(std::nullopt);
 
-  EXPECT_FALSE(view->OpenAndAnalyse());
+  EXPECT_FALSE(view->OnFileOpen());
 
   EXPECT_EQ(host.dialogs.size(), 2u);
-  EXPECT_EQ(view->m_filePath, path);
-  EXPECT_EQ(view->AnalysisState(), kAnalysisTakenOver);
+  EXPECT_EQ(view->Recording().FilePath(), path);
+  EXPECT_EQ(view->CurrentAnalysis().State(), AnalysisState::kTakenOver);
   EXPECT_EQ(host.notices.size(), 1u);
   EXPECT_EQ(host.titles.size(), 1u);
-  EXPECT_EQ(host.invalidations.size(), invalidations);
+  EXPECT_EQ(host.invalidations, invalidations);
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_TRUE(view->m_waveData.m_wave.IsOpen());
+  EXPECT_TRUE(view->Recording().IsFileOpen());
 }
 
 struct FailureCase {
@@ -202,15 +197,15 @@ TEST_P(OpenFailureTest, ReportsAndLeavesNothingToDraw) {
   EXPECT_EQ(host.messages[0].buttons, MessageButtons::kOk);
   EXPECT_EQ(host.notices, std::vector<std::string>{"File reading."});
   EXPECT_EQ(host.titles, c.titled ? std::vector<std::string>{c.file} : std::vector<std::string>{});
-  EXPECT_EQ(view->m_filePath, path);
-  EXPECT_EQ(view->AnalysisState(), kAnalysisIdle);
+  EXPECT_EQ(view->Recording().FilePath(), path);
+  EXPECT_EQ(view->CurrentAnalysis().State(), AnalysisState::kIdle);
   EXPECT_FALSE(view->IsDataBusy());
-  EXPECT_FALSE(view->m_waveData.m_wave.IsOpen());
-  EXPECT_EQ(view->m_waveData.m_wave.dataSize, 0);
+  EXPECT_FALSE(view->Recording().IsFileOpen());
+  EXPECT_EQ(view->Recording().DataSize(), 0);
   EXPECT_TRUE(host.timerCalls.empty());
   // Timer 2 has nothing left to report or take over.
   view->OnTimer(kTimerProgress);
-  EXPECT_EQ(view->AnalysisState(), kAnalysisIdle);
+  EXPECT_EQ(view->CurrentAnalysis().State(), AnalysisState::kIdle);
 }
 
 std::string Truncated() {
@@ -239,9 +234,9 @@ INSTANTIATE_TEST_SUITE_P(
 // Upper-cased extensions decide: every spelling of .wav is read directly, and
 // only other files go through the configured decoder.
 TEST_F(OpenFlowTest, DecoderRunsOnlyForOtherExtensions) {
-  view->m_settings.m_decoderPath = kDecoderPath;
+  ViewProbe::SettingsOf(*view).m_decoderPath = kDecoderPath;
   std::vector<std::pair<std::string, std::string>> decoded;
-  view->m_seams.runDecoder = [&](const std::string& source, const std::string& target) {
+  view->Seams().runDecoder = [&](const std::string& source, const std::string& target) {
     decoded.emplace_back(source, target);
     dir.Write("temp.wav", ToneWav(1, 22050, 16, 0.3));
     return true;
@@ -259,24 +254,24 @@ TEST_F(OpenFlowTest, DecoderRunsOnlyForOtherExtensions) {
   ASSERT_EQ(decoded.size(), 1u);
   EXPECT_EQ(decoded[0].first, song);
   EXPECT_EQ(decoded[0].second, dir / "temp.wav");
-  EXPECT_EQ(view->m_filePath, song);
+  EXPECT_EQ(view->Recording().FilePath(), song);
   EXPECT_EQ(host.titles.back(), "song.mp3");
-  EXPECT_EQ(view->m_sampleRate, 22050);
+  EXPECT_EQ(view->Recording().SampleRate(), 22050);
   EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(OpenFlowTest, FailedDecodingKeepsThePreviousAnalysis) {
   OpenAndFinish(WriteTone("a.wav", 1, 44100, 16, 0.2));
-  view->m_settings.m_decoderPath = kDecoderPath;
-  view->m_seams.runDecoder = [](const std::string&, const std::string&) { return false; };
+  ViewProbe::SettingsOf(*view).m_decoderPath = kDecoderPath;
+  view->Seams().runDecoder = [](const std::string&, const std::string&) { return false; };
   const std::size_t titles = host.titles.size();
 
   EXPECT_FALSE(OpenChosen(dir.Write("song.m4a", "data")));
 
   EXPECT_EQ(host.notices.size(), 2u);
   EXPECT_EQ(host.titles.size(), titles);
-  EXPECT_EQ(view->AnalysisState(), kAnalysisTakenOver);
-  EXPECT_TRUE(view->m_waveData.m_wave.IsOpen());
+  EXPECT_EQ(view->CurrentAnalysis().State(), AnalysisState::kTakenOver);
+  EXPECT_TRUE(view->Recording().IsFileOpen());
 }
 
 struct VocalCutCase {
@@ -297,10 +292,10 @@ class VocalCutLabelTest : public ViewFlowTest, public testing::WithParamInterfac
 // The label and the applied mode say what was done to the PCM, nothing else.
 TEST_P(VocalCutLabelTest, LabelTellsWhatWasApplied) {
   const VocalCutCase& c = GetParam();
-  view->m_settings.m_vocalCutMode = c.mode;
+  ViewProbe::SettingsOf(*view).m_vocalCutMode = c.mode;
   std::vector<int> calls;
   if (c.tool) {
-    view->m_seams.applyVocalCut = [&](WaveData&, int mode) {
+    view->Seams().applyVocalCut = [&](WaveData&, int mode) {
       calls.push_back(mode);
       return 100.0;
     };
@@ -309,7 +304,7 @@ TEST_P(VocalCutLabelTest, LabelTellsWhatWasApplied) {
   OpenAndFinish(WriteTone("v.wav", c.channels, 44100, 16, 0.3));
 
   EXPECT_EQ(host.LastControl(kControlVocalMode), c.label);
-  EXPECT_EQ(view->m_vocalCutApplied, c.applied);
+  EXPECT_EQ(view->Recording().VocalCutApplied(), c.applied);
   EXPECT_EQ(calls, c.applied > 0 ? std::vector<int>{c.mode} : std::vector<int>{});
   // The time spent on the cut counts into the completion line.
   double seconds = 0;
@@ -332,7 +327,7 @@ TEST_F(OpenFlowTest, VocalCutLabelTexts) {
   const std::vector<std::pair<int, std::string>> cases = {
       {0, ""}, {1, "ボーカルカット"}, {2, "ボーカル抽出　"}, {7, "ボーカル抽出　"}};
   for (const auto& [mode, text] : cases) {
-    view->ShowVocalCutLabel(mode);
+    ViewProbe::ShowVocalCutLabel(*view, mode);
     EXPECT_EQ(host.LastControl(kControlVocalMode), text) << mode;
   }
 }
@@ -340,54 +335,54 @@ TEST_F(OpenFlowTest, VocalCutLabelTexts) {
 // Timer 2 by analysis state, with the progress value placed by hand (no job runs).
 TEST_F(OpenFlowTest, ProgressTimerTextsByState) {
   struct Step {
-    int state;
+    AnalysisState state;
     int progress;
     const char* text;  // nullptr: nothing written
   };
   const Step steps[] = {
-      {kAnalysisTransform, 7, "   7% completed."},
-      {kAnalysisTransform, 7, nullptr},
-      {kAnalysisTransform, 42, "  42% completed."},
-      {kAnalysisTransform, 100, " 100% completed."},
-      {kAnalysisPitch, 0, "Pitch detecting"},
-      {kAnalysisPitch, 0, nullptr},
-      {kAnalysisPitch, 55, "Pitch detecting"},
-      {kAnalysisFormants, 3, "Formant detecting"},
-      {kAnalysisIdle, 9, nullptr},
-      {kAnalysisTakenOver, 10, nullptr},
-      {kAnalysisTransform, 10, "  10% completed."},
+      {AnalysisState::kTransform, 7, "   7% completed."},
+      {AnalysisState::kTransform, 7, nullptr},
+      {AnalysisState::kTransform, 42, "  42% completed."},
+      {AnalysisState::kTransform, 100, " 100% completed."},
+      {AnalysisState::kPitch, 0, "Pitch detecting"},
+      {AnalysisState::kPitch, 0, nullptr},
+      {AnalysisState::kPitch, 55, "Pitch detecting"},
+      {AnalysisState::kFormants, 3, "Formant detecting"},
+      {AnalysisState::kIdle, 9, nullptr},
+      {AnalysisState::kTakenOver, 10, nullptr},
+      {AnalysisState::kTransform, 10, "  10% completed."},
   };
   for (const Step& step : steps) {
-    view->m_job.m_analysisState.store(step.state);
+    ViewProbe::SetAnalysisState(*view, step.state);
     g_analysisProgress.store(step.progress);
     const std::size_t texts = host.statusTexts[kStatusPaneMessage].size();
-    const std::size_t invalidations = host.invalidations.size();
+    const int invalidations = host.invalidations;
 
     view->OnTimer(kTimerProgress);
 
     if (step.text == nullptr) {
       EXPECT_EQ(host.statusTexts[kStatusPaneMessage].size(), texts)
-          << step.state << " " << step.progress;
-      EXPECT_EQ(host.invalidations.size(), invalidations);
+          << static_cast<int>(step.state) << " " << step.progress;
+      EXPECT_EQ(host.invalidations, invalidations);
     } else {
       EXPECT_EQ(host.LastStatus(kStatusPaneMessage), step.text);
-      EXPECT_EQ(host.invalidations.size(), invalidations + 1);
+      EXPECT_EQ(host.invalidations, invalidations + 1);
     }
   }
-  view->m_job.m_analysisState.store(kAnalysisIdle);
+  ViewProbe::SetAnalysisState(*view, AnalysisState::kIdle);
 }
 
 TEST_F(OpenFlowTest, BusyRuleFollowsStateAndPlayback) {
   for (int state : {0, 1, 2, 3, 4, 5}) {
-    view->m_job.m_analysisState.store(state);
+    ViewProbe::SetAnalysisState(*view, static_cast<AnalysisState>(state));
     const bool busy = state == 1 || state == 2 || state == 4 || state == 5;
-    EXPECT_EQ(view->IsAnalysisBusy(), busy) << state;
+    EXPECT_EQ(view->CurrentAnalysis().IsBusy(), busy) << state;
     for (int play : {-1, 0, 1, 2, 3}) {
-      view->m_playback.m_playState = play;
+      PlaybackEngineProbe::State(ViewProbe::PlaybackOf(*view)) = static_cast<PlayState>(play);
       EXPECT_EQ(view->IsDataBusy(), busy || play >= 1) << state << " " << play;
     }
   }
-  view->m_job.m_analysisState.store(kAnalysisIdle);
+  ViewProbe::SetAnalysisState(*view, AnalysisState::kIdle);
 }
 
 }  // namespace

@@ -33,8 +33,9 @@ class PlaybackViewTest : public ViewFlowTest {
   }
   // Lets the sound pass until the playback has ended by itself.
   void PlayToTheEnd() {
-    for (int i = 0; i < 1000 && view->m_playback.m_playState > 0; ++i) waveOut.Advance(4096);
-    ASSERT_EQ(view->m_playback.m_playState, 0);
+    for (int i = 0; i < 1000 && view->Playback().State() > PlayState::kStopped; ++i)
+      waveOut.Advance(4096);
+    ASSERT_EQ(view->Playback().State(), PlayState::kStopped);
   }
   // 100 ms of sound, then timer 1 if it still runs, as the window fires it.
   void Tick() {
@@ -51,7 +52,7 @@ class PlaybackViewTest : public ViewFlowTest {
     return window.pixel(x, 200);
   }
   int32_t CursorColumn() const {
-    return view->m_playback.m_cursorFrame + 40 - host.GetScrollPosition().x;
+    return view->Playback().CursorFrame() + 40 - host.GetScrollPosition().x;
   }
 
   std::string bytes;
@@ -59,9 +60,9 @@ class PlaybackViewTest : public ViewFlowTest {
 
 TEST_F(PlaybackViewTest, PlayAfterTakeOverPlaysTheFileToItsEnd) {
   host.SetClientSize({300, 300});
-  ASSERT_EQ(view->m_playback.m_playState, 0);
+  ASSERT_EQ(view->Playback().State(), PlayState::kStopped);
   view->OnPlay();
-  EXPECT_EQ(view->m_playback.m_playState, 1);
+  EXPECT_EQ(view->Playback().State(), PlayState::kPlaying);
   EXPECT_TRUE(host.TimerRunning(kTimerPlayback));
   EXPECT_EQ(host.timerCalls.back().milliseconds, 100);
   EXPECT_EQ(waveOut.OpenedFormat().nChannels, 1);
@@ -72,7 +73,7 @@ TEST_F(PlaybackViewTest, PlayAfterTakeOverPlaysTheFileToItsEnd) {
   EXPECT_EQ(Played(), bytes);
   EXPECT_FALSE(host.TimerRunning(kTimerPlayback));
   EXPECT_GT(host.commandStateChanges, changes) << "the buttons must learn that playback ended";
-  EXPECT_EQ(view->m_playback.m_playStartByte, kDataBytes);
+  EXPECT_EQ(view->Playback().PlayStartByte(), kDataBytes);
 
   // At the end PLAY has nothing left; ReWind scrolls back and plays it all again.
   host.ScrollTo({200, 0});
@@ -89,7 +90,7 @@ TEST_F(PlaybackViewTest, DoubleClickMovesThePlayStart) {
   host.SetClientSize({300, 300});
   host.ScrollTo({50, 0});
   view->OnLButtonDblClk(90, 100);  // frame 90 + 50 - 40
-  EXPECT_EQ(view->m_playback.m_cursorFrame, 100);
+  EXPECT_EQ(view->Playback().CursorFrame(), 100);
   view->OnPlay();
   EXPECT_EQ(host.GetScrollPosition().x, 50) << "the start is in view";
   PlayToTheEnd();
@@ -100,11 +101,11 @@ TEST_F(PlaybackViewTest, TimerMovesCursorAndReadOutsAndTurnsThePage) {
   host.SetClientSize({300, 300});
   view->OnPlay();
   host.scrollRequests.clear();
-  for (int tick = 1; view->m_playback.m_playState > 0; ++tick) {
+  for (int tick = 1; view->Playback().State() > PlayState::kStopped; ++tick) {
     ASSERT_LE(tick, 40);
     Tick();
-    if (view->m_playback.m_playState == 0) break;
-    EXPECT_EQ(view->m_playback.m_cursorFrame, tick * kTickBytes / kFrameBytes);
+    if (view->Playback().State() == PlayState::kStopped) break;
+    EXPECT_EQ(view->Playback().CursorFrame(), tick * kTickBytes / kFrameBytes);
     EXPECT_GE(CursorColumn(), 40) << tick;
     EXPECT_LE(CursorColumn(), 300) << tick;
     if (tick == 10) {
@@ -140,14 +141,14 @@ TEST_F(PlaybackViewTest, LoopPointsFromThePopupAndLoopPlayback) {
     SCOPED_TRACE(c.name);
     host.SetClientSize({c.clientWidth, 300});
     host.ScrollTo({c.scrollX, 0});
-    host.invalidations.clear();
+    host.invalidations = 0;
     const std::size_t labels = host.controlTexts[kControlLoop].size();
     c.end ? view->OnSetLoopEnd(c.x) : view->OnSetLoopStart(c.x);
-    EXPECT_EQ(view->m_playback.m_loopStartFrame, c.startFrame);
-    EXPECT_EQ(view->m_playback.m_loopEndFrame, c.endFrame);
+    EXPECT_EQ(view->Playback().LoopStartFrame(), c.startFrame);
+    EXPECT_EQ(view->Playback().LoopEndFrame(), c.endFrame);
     const bool stored = c.x == 140 || c.x == 240;
     EXPECT_EQ(host.controlTexts[kControlLoop].size(), labels + (stored ? 1 : 0));
-    EXPECT_EQ(host.invalidations.size(), stored ? 1u : 0u);
+    EXPECT_EQ(host.invalidations, stored ? 1 : 0);
   }
   EXPECT_EQ(host.LastControl(kControlLoop), "LOOP  0:00.5～0:02.3");
   // The markers are part of the cached picture: a moved one is drawn at once.
@@ -164,10 +165,10 @@ TEST_F(PlaybackViewTest, LoopPointsFromThePopupAndLoopPlayback) {
   // Three passes over frames 100 ... 400; the cursor follows them back and forth.
   const std::string loop = bytes.substr(100 * kFrameBytes, 300 * kFrameBytes);
   int wraps = 0;
-  int32_t last = view->m_playback.m_cursorFrame;
+  int32_t last = view->Playback().CursorFrame();
   while (waveOut.Played().size() < 3 * loop.size()) {
     Tick();
-    const int32_t cursor = view->m_playback.m_cursorFrame;
+    const int32_t cursor = view->Playback().CursorFrame();
     ASSERT_GE(cursor, 100);
     ASSERT_LT(cursor, 400);
     EXPECT_GE(CursorColumn(), 40);
@@ -211,14 +212,14 @@ TEST_F(PlaybackViewTest, PlayThatCannotStartLeavesTheProgramUsable) {
       view->OnSetLoopStart(c.loopStartX);
       view->OnSetLoopEnd(c.loopEndX);
     }
-    view->m_playback.m_playStartByte = c.startByte;
+    PlaybackEngineProbe::PlayStartByte(ViewProbe::PlaybackOf(*view)) = c.startByte;
     host.messages.clear();
 
     view->OnPlay();
     waveOut.Advance(c.advance);
 
     EXPECT_EQ(host.MessageTexts(), c.messages);
-    EXPECT_EQ(view->m_playback.m_playState, 0) << "PLAY stays enabled, nothing hangs";
+    EXPECT_EQ(view->Playback().State(), PlayState::kStopped) << "PLAY stays enabled, nothing hangs";
     EXPECT_FALSE(host.TimerRunning(kTimerPlayback));
 
     // Once the cause is gone, PLAY works again.
@@ -227,7 +228,7 @@ TEST_F(PlaybackViewTest, PlayThatCannotStartLeavesTheProgramUsable) {
     if (c.loopStartX != 0) view->OnToggleLoop();
     view->OnRewind();
     view->OnPlay();
-    EXPECT_EQ(view->m_playback.m_playState, 1);
+    EXPECT_EQ(view->Playback().State(), PlayState::kPlaying);
     view->OnStop();
   }
 }
@@ -238,17 +239,17 @@ TEST_F(PlaybackViewTest, OpeningAnotherFileEndsTheLoopAndWaitsForItsResult) {
   const std::string stereo = WriteTone("stereo.wav", 2, 44100, 16, 1.0);
 
   ASSERT_TRUE(OpenChosen(stereo));
-  EXPECT_EQ(view->m_playback.m_loopEnabled, 0);
+  EXPECT_EQ(view->Playback().LoopEnabled(), false);
   EXPECT_EQ(host.LastControl(kControlLoop), "");
-  EXPECT_EQ(view->m_playback.m_loopStartFrame, 0);
-  EXPECT_EQ(view->m_playback.m_loopEndFrame, 172);  // 176400 / 4 / 256
+  EXPECT_EQ(view->Playback().LoopStartFrame(), 0);
+  EXPECT_EQ(view->Playback().LoopEndFrame(), 172);  // 176400 / 4 / 256
   // The old format no longer fits the samples: nothing plays until the take-over.
-  EXPECT_EQ(view->m_playback.m_playState, -1);
+  EXPECT_EQ(view->Playback().State(), PlayState::kNothingPlayable);
   view->OnPlay();
   EXPECT_TRUE(waveOut.Played().empty());
 
   RunToTakeOver();
-  EXPECT_EQ(view->m_playback.m_playState, 0);
+  EXPECT_EQ(view->Playback().State(), PlayState::kStopped);
   view->OnPlay();
   EXPECT_EQ(waveOut.OpenedFormat().nChannels, 2);
   PlayToTheEnd();

@@ -12,6 +12,7 @@
 
 #include "../audio/WavImage.h"
 #include "RecordingHost.h"
+#include "ViewProbe.h"
 #include "audio/VirtualWaveOutDevice.h"
 #include "view/TestView.h"
 
@@ -62,14 +63,14 @@ class ViewFlowTest : public testing::Test {
   // The user picks `path` in the open dialog.
   bool OpenChosen(const std::string& path) {
     host.openAnswers.push_back(path);
-    return view->OpenAndAnalyse();
+    return view->OnFileOpen();
   }
 
   // Fires timer 2 the way the window does until the result is taken over
   // (the deadline only keeps a broken job from hanging the test run).
   void RunToTakeOver() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-    while (view->AnalysisState() != kAnalysisTakenOver) {
+    while (view->CurrentAnalysis().State() != AnalysisState::kTakenOver) {
       ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the analysis never finished";
       view->OnTimer(kTimerProgress);
       std::this_thread::sleep_for(std::chrono::milliseconds(5));

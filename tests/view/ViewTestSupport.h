@@ -36,12 +36,12 @@ struct SyntheticResult {
 // Two octaves C4 ... B5 (192 rows) in a 200 x 240 window, result taken over.
 inline RenderInputs SmallView(const Spectrogram& s) {
   RenderInputs in;
-  in.m_clientWidth = 200;
-  in.m_clientHeight = 240;
-  in.m_spectrogram = &s;
-  in.m_analysisState = 3;
-  in.m_lowNote = 48;
-  in.m_highNote = 72;
+  in.viewport.m_clientWidth = 200;
+  in.viewport.m_clientHeight = 240;
+  in.analysis.m_spectrogram = &s;
+  in.analysis.m_analysisState = AnalysisState::kTakenOver;
+  in.analysis.m_lowNote = 48;
+  in.analysis.m_highNote = 72;
   return in;
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/AnalysisSettings.h"
+#include "persist/AnalysisSettings.h"
 #include "view/Host.h"
 
 namespace velmio::cli {

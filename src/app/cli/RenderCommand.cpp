@@ -1,9 +1,7 @@
 #include "app/cli/RenderCommand.h"
 
 #include <QImage>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "app/cli/CliOptions.h"
 #include "app/cli/ViewSession.h"
@@ -15,27 +13,19 @@ namespace {
 void ApplyDisplayOptions(const RenderOptions& o, ViewSession& session) {
   CTestView& view = session.View();
   if (o.color) view.SetColorMap(1);
-  if (o.gainDb) view.m_settings.m_levelTopDb = *o.gainDb;
-  if (o.rangeDb) view.m_settings.m_levelRangeDb = *o.rangeDb;
   if (o.gainDb || o.rangeDb) {
-    view.UpdateLevelLabels();
-    view.ForceRender();
+    view.SetLevels(o.gainDb.value_or(view.Settings().m_levelTopDb),
+                   o.rangeDb.value_or(view.Settings().m_levelRangeDb));
   }
   if (o.frequencyGrid) view.OnToggleGrid();
   if (o.waveform) view.OnToggleWaveform();
   if (o.harmonics) {
-    view.m_settings.m_harmonicsCount = *o.harmonics;
-    if (!view.m_settings.m_showHarmonics) view.OnToggleHarmonics();
+    view.SetHarmonicsCount(*o.harmonics);
+    if (view.Settings().m_showHarmonics == 0) view.OnToggleHarmonics();
   }
   view.OnHScroll(o.scroll.x);
   view.OnVScroll(o.scroll.y);
-  if (o.hoverY) {
-    // A mouse move counts only 50 ms after the previous accepted one (and
-    // after the program started).
-    while (session.Host().ClockMilliseconds() <= 50)
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    view.OnMouseMove(0, *o.hoverY);
-  }
+  if (o.hoverY) view.SetHover(*o.hoverY);
 }
 
 }  // namespace
@@ -49,7 +39,7 @@ int RunRenderCommand(const std::vector<std::string>& args) {
   }
   ViewSession session(options->size);
   CTestView& view = session.View();
-  view.m_settings = options->analysis.settings;
+  view.UseSettings(options->analysis.settings);
   if (!session.OpenAndWait(options->analysis.input)) return 1;
   ApplyDisplayOptions(*options, session);
   const QImage image = view.RenderToImage();

@@ -1,0 +1,45 @@
+#pragma once
+// The bar-and-beat grid of a recording: a tempo, the beats of a bar and the
+// time of the first beat. One value type for everything that places bars and
+// beats: the position read-out, the grid lines and their labels, the tempo
+// estimate and the analysis data file.
+#include <cstdint>
+
+namespace velmio {
+
+struct BarAndBeat {
+  int32_t bar = 0;   // bars since the first beat, counted from 0
+  int32_t beat = 0;  // beats into that bar, counted from 0
+};
+
+struct TempoGrid {
+  int32_t tempo = 0;  // beats per minute; 0 = no grid
+  int32_t beatsPerBar = 4;
+  int32_t beatUnit = 4;  // shown with the metre, not used for placing beats
+  int32_t startMs = 0;   // time of beat 0
+
+  bool IsSet() const { return tempo != 0; }
+
+  // Bar and beat at `ms`, in single precision as the read-out shows them
+  // (beats before the start count toward zero).
+  BarAndBeat At(int32_t ms) const {
+    const float beats = (static_cast<float>(ms) - static_cast<float>(startMs)) *
+                        static_cast<float>(tempo) * 1.6666667e-5f;
+    const float perBar = static_cast<float>(beatsPerBar);
+    BarAndBeat position;
+    position.bar = static_cast<int32_t>(beats * (1.0f / perBar));
+    position.beat = static_cast<int32_t>(beats - perBar * static_cast<float>(position.bar));
+    return position;
+  }
+
+  // Beat lines per analysis frame of `secondsPerFrame`, and the frame of
+  // beat 0, for drawing the grid.
+  float BeatsPerFrame(float secondsPerFrame) const {
+    return static_cast<float>(tempo) * 0.016666668f * secondsPerFrame;
+  }
+  float StartFrame(float secondsPerFrame) const {
+    return static_cast<float>(startMs) * 0.001f / secondsPerFrame;
+  }
+};
+
+}  // namespace velmio

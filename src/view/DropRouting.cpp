@@ -1,0 +1,14 @@
+#include "view/DropRouting.h"
+
+#include "audio/PathNames.h"
+
+namespace velmio {
+
+DropKind ClassifyDroppedFile(const std::string& path, const AnalysisSettings& settings) {
+  if (path.empty()) return DropKind::kIgnore;
+  if (HasExtension(path, ".vlx")) return DropKind::kAnalysisData;
+  if (HasExtension(path, ".wav") || settings.HasDecoder()) return DropKind::kRecording;
+  return DropKind::kIgnore;
+}
+
+}  // namespace velmio

@@ -1,0 +1,57 @@
+#pragma once
+// The single-voice mode of the open recording: whether the analysis detects
+// the pitch and the curve is shown, the range searched, the detected track
+// and the buffers the voice conversion renders into. UI thread.
+#include <cstdint>
+#include <vector>
+
+#include "dsp/AlignedBuffer.h"
+#include "view/RenderInputs.h"
+
+namespace velmio {
+
+class SingleVoiceState {
+ public:
+  // Pitch detection in the next analysis, and the curve shown, both on or off.
+  void SetMode(bool singleVoice) { m_pitchEnabled = m_showPitch = singleVoice; }
+  bool PitchEnabled() const { return m_pitchEnabled; }
+  bool ShowsPitch() const { return m_showPitch; }
+  // The pitch curve on or off; only while the analysis detects the pitch.
+  bool TogglePitchCurve();
+
+  // The range the detection searches, in semitones above C0 (high inclusive).
+  void SetPitchRange(int32_t lowNote, int32_t highNote) {
+    m_pitchLowNote = lowNote;
+    m_pitchHighNote = highNote;
+  }
+  int32_t PitchLowNote() const { return m_pitchLowNote; }
+  int32_t PitchHighNote() const { return m_pitchHighNote; }
+  int32_t MissingFundamental() const { return m_missingFundamental; }
+
+  // A file opened in the mode: fresh, silent conversion buffers for
+  // `dataSize` bytes of mono PCM.
+  void PrepareConversionBuffers(int32_t dataSize);
+  // The detected periods no longer hold (a new analysis is coming).
+  void ForgetMarks() { m_markCount = 0; }
+
+  const AlignedBuffer<int16_t>& ConvertedSamples() const { return m_convertedSamples; }
+  const AlignedBuffer<float>& OlaBuffer() const { return m_olaBuffer; }
+
+  PitchSlice Slice() const;
+
+ private:
+  // Tests set up what a saved analysis would restore.
+  friend struct ViewProbe;
+
+  bool m_pitchEnabled = false;
+  bool m_showPitch = false;
+  int32_t m_pitchLowNote = 31;
+  int32_t m_pitchHighNote = 64;
+  int32_t m_missingFundamental = 0;
+  int32_t m_markCount = 0;
+  std::vector<int16_t> m_pitchTrack;  // per frame, picture y of the pitch (row + 16)
+  AlignedBuffer<int16_t> m_convertedSamples;
+  AlignedBuffer<float> m_olaBuffer;
+};
+
+}  // namespace velmio
