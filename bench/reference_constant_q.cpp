@@ -21,7 +21,7 @@ struct Context {
   int64_t firstTap;
 };
 
-// re/im sums of even and odd taps in one vector, as the original loop keeps them.
+// re/im sums of even and odd taps in one vector, as the first version of the loop kept them.
 float PowerAt(const float* x, const float* taps, int length) {
   __m128 sum = _mm_setzero_ps();
   for (int j = 0; j < length; j += 4) {

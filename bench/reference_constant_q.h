@@ -1,5 +1,5 @@
 #pragma once
-// A plain rendering of the analysis as originally laid out: four workers,
+// A plain rendering of the analysis as it was first laid out: four workers,
 // each owning a quarter of the frames, with a 4-wide SSE inner loop over
 // interleaved taps and a single accumulator. It is the yardstick the shipped
 // analysis is measured against, not part of the product.

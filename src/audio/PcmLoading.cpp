@@ -54,7 +54,7 @@ bool TryAllocate(AlignedBuffer<T>& buffer, std::size_t count) {
 // Each sample: three bytes, little-endian, two's complement. Placing them in
 // the top of an int32 and shifting back sign-extends. Dividing by 256 with
 // truncation toward zero equals the single-precision × (1/256) and truncation
-// of the documented conversion, since both are exact for 24-bit values.
+// of the conversion by 1/256, since both are exact for 24-bit values.
 void Convert24To16(const uint8_t* source, std::size_t count, int16_t* destination) {
   for (std::size_t i = 0; i < count; ++i, source += 3) {
     const uint32_t top =

@@ -13,7 +13,7 @@ FrameGeometry ComputeFrameGeometry(int64_t dataSize, int bitsPerSample, int chan
   const int32_t frames = hop > 0 ? g.paddedLength / hop : 0;
   g.frameCount = (frames + 3) / 4 * 4;
   g.binCount = binsPerSemitone * (highNote - lowNote);
-  g.rowCount = 8 * (highNote - lowNote);
+  g.rowCount = kRowsPerSemitone * (highNote - lowNote);
   return g;
 }
 

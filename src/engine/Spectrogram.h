@@ -6,6 +6,9 @@
 
 namespace velmio {
 
+// Display rows per semitone of the level matrix, whatever the bins per semitone.
+constexpr int kRowsPerSemitone = 8;
+
 // dB value of zero power; cells whose kernel window does not fit read this.
 constexpr float kSilenceDb = -382.29f;
 

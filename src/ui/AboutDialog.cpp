@@ -32,7 +32,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   icon->setPixmap(ApplicationIcon().pixmap(QSize(side, side)));
   AddStatic(this, u, 40, 10, 119, 8, QStringLiteral("Velmio Versio 0.89"));
   AddStatic(this, u, 40, 42, 140, 8, QStringLiteral("32bit program for WindowsXP"));
-  // Bound to a member in the original layout and never filled: kept empty.
+  // A line of its own below the version, left empty for now.
   AddStatic(this, u, 45, 59, 181, 8, QString())->setObjectName(QString::number(kStaticFileInfo));
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setGeometry(u.X(182), u.Y(25), u.X(41), u.Y(16));

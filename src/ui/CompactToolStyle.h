@@ -1,6 +1,6 @@
 #pragma once
 // The toolbar's buttons with a slim margin around their 20 x 20 icons, so that
-// all 21 buttons fit in the 620-pixel window as they do in the design.
+// all 21 buttons fit in the 620-pixel window the program opens with.
 #include <QProxyStyle>
 
 namespace velmio::ui {

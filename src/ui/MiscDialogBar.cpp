@@ -15,7 +15,7 @@ namespace velmio::ui {
 namespace {
 
 // A control's place in dialog units, and the widest text it must show, so that
-// a face wider than the design's does not cut its texts.
+// a face wider than the preferred one does not cut its texts.
 struct ControlLayout {
   int id;
   int x, y, width, height;

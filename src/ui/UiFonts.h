@@ -1,6 +1,6 @@
 #pragma once
 // The faces of the window's texts: a Japanese UI face for menus, bars and
-// dialogs, asked for by a family list so that the design's face wins where it
+// dialogs, asked for by a family list so that the preferred face wins where it
 // is installed and the IPA faces from Debian stand in elsewhere. Dialog
 // layouts are given in dialog units of that face.
 #include <QFont>

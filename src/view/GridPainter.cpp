@@ -72,15 +72,15 @@ TimeGridScale MakeTimeGridScale(const RenderInputs& in) {
       static_cast<float>(in.analysis.m_hopSize) / static_cast<float>(in.analysis.m_sampleRate);
   TimeGridScale scale{secondsPerFrame, 0.0f};
   if (in.display.m_barDisplay && in.tempo.tempo > 0) {
-    scale.offsetFrames = static_cast<float>(in.tempo.startMs) * 0.001f / secondsPerFrame;
-    scale.linesPerFrame = static_cast<float>(in.tempo.tempo) * 0.016666668f * secondsPerFrame;
+    scale.offsetFrames = in.tempo.StartFrame(secondsPerFrame);
+    scale.linesPerFrame = in.tempo.BeatsPerFrame(secondsPerFrame);
   }
   return scale;
 }
 
 void DrawTimeLabel(QPainter& painter, const RenderInputs& in, int n, int beatsPerBar, int x) {
   char text[32];
-  if (in.display.m_barDisplay && in.tempo.tempo != 0) {
+  if (in.display.m_barDisplay && in.tempo.IsSet()) {
     if (n % beatsPerBar != 0) return;
     std::snprintf(text, sizeof text, "%4d", n / beatsPerBar);
     DrawLabel(painter, x - 12, 2, QString::fromLatin1(text), 4, kBlack, kWhite);

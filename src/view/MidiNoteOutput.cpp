@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "view/ViewGeometry.h"
+
 namespace velmio {
 namespace {
 
 const std::vector<uint8_t> kGeneralMidiOn = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
-constexpr int32_t kRulerHeight = 16;
-constexpr int32_t kRowsPerSemitone = 8;
 constexpr int32_t kHighestMidiNote = 127;
 
 }  // namespace

@@ -16,13 +16,4 @@ class MidiOut {
   virtual void Close() = 0;
 };
 
-// A synthesizer that is not there: every message is dropped.
-class SilentMidiOut : public MidiOut {
- public:
-  void SendLong(const std::vector<uint8_t>&) override {}
-  void SendShort(uint8_t, uint8_t, uint8_t) override {}
-  void Reset() override {}
-  void Close() override {}
-};
-
 }  // namespace velmio

@@ -73,7 +73,7 @@ void CTestView::PrepareForAnalysis() {
     m_recording.MixToMono();
     m_singleVoice.PrepareConversionBuffers(m_recording.DataSize());
   }
-  if (m_seams.setEqualizerRate) m_seams.setEqualizerRate(m_recording.SampleRate());
+  SetEqualizerRate(m_recording.SampleRate());
   m_analysis.PrepareKernels(m_settings.Analysis(), m_recording.SampleRate());
   UpdatePositionText(0);
   UpdateLevelLabels();
@@ -85,7 +85,6 @@ void CTestView::PrepareForAnalysis() {
     ForceRender();
   }
   m_tempo = TempoGrid{};
-  if (m_seams.clearTempo) m_seams.clearTempo();
 }
 
 // Stereo only; without the vocal-cut tool nothing is applied, and the label

@@ -50,7 +50,6 @@ CTestView::CTestView(Host& host, ProgramPaths paths, MidiOut* midi, WaveOutDevic
   m_display.SetColorMap(m_settings.m_colorMap);
   m_midiOutput.SendStartup(m_settings.m_midiProgram);
   m_analysis.PrepareKernels(m_settings.Analysis(), m_recording.SampleRate());
-  m_seams.setEqualizerRate = [this](int sampleRate) { SetEqualizerRate(sampleRate); };
 }
 
 CTestView::~CTestView() {

@@ -11,8 +11,7 @@ namespace velmio {
 
 constexpr int kKeyboardWidth = 40;  // keyboard strip, x = 0 ... 39
 constexpr int kRulerHeight = 16;    // time ruler, y = 0 ... 15
-constexpr int kRowsPerSemitone = 8;
-constexpr int kRowsPerOctave = 96;
+constexpr int kRowsPerOctave = 12 * kRowsPerSemitone;
 
 // Display rows of an analysis: eight per semitone of its range.
 inline int32_t ViewRowCount(const AnalysisParams& params) {

@@ -1,7 +1,7 @@
 #pragma once
 // Steps of the open flow that belong to tools added separately: the external
-// decoder, the vocal cut, the equalizer and the tempo dialog. An empty seam
-// means the tool is not there, and the flow goes on as without it.
+// decoder and the vocal cut. An empty seam means the tool is not there, and
+// the flow goes on as without it.
 #include <functional>
 #include <string>
 
@@ -15,10 +15,6 @@ struct ViewSeams {
   // Applies vocal cut (1) or extract (2) to stereo PCM in place; returns the
   // seconds it took.
   std::function<double(WaveData& data, int mode)> applyVocalCut;
-  // The equalizer, if it exists, designs its filters for a new rate.
-  std::function<void(int sampleRate)> setEqualizerRate;
-  // The tempo dialog forgets its tempo (no bar grid until set again).
-  std::function<void()> clearTempo;
 };
 
 }  // namespace velmio

@@ -1,6 +1,6 @@
 #pragma once
 // A second, deliberately plain implementation of the analysis in double
-// precision, written from the design rather than from the product's code:
+// precision, written from the definitions rather than from the product's code:
 // kernels, decimation, transform and levels. Only the integer length rules
 // use single precision, because they decide which taps exist.
 #include <cstdint>

@@ -93,7 +93,7 @@ std::vector<int16_t> InBlocks(Equalizer& bank, std::vector<int16_t> signal, int 
 }
 
 TEST(Equalizer, DesignMatchesThePeakingFormulasWithinFloatRounding) {
-  // The design runs in single precision with pi rounded to 3.1415927; each
+  // The filter design runs in single precision with pi rounded to 3.1415927; each
   // coefficient (at most 2 in size) carries a few float roundings of w0,
   // sin, cos and the quotients: 2e-6 is about eight float steps at 2.
   for (float rate : {22050.0f, 44100.0f, 96000.0f}) {

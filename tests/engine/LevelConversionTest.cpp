@@ -12,7 +12,7 @@
 namespace velmio {
 namespace {
 
-TEST(ApproxDecibel, DocumentedValues) {
+TEST(ApproxDecibel, KnownPowersAndSilence) {
   EXPECT_NEAR(ApproxDecibel(0.0f), -382.29f, 0.005f);
   EXPECT_NEAR(ApproxDecibel(1.0f), 0.015f, 0.001f);
   EXPECT_NEAR(ApproxDecibel(0.25f), -6.006f, 0.001f);
@@ -25,7 +25,7 @@ TEST(ApproxDecibel, WithinFifteenThousandthsOfADecibel) {
   }
 }
 
-TEST(FrameGeometry, DocumentedCases) {
+TEST(FrameGeometry, PaddingAndFrameCounts) {
   struct Case {
     int64_t dataSize;
     int channels, hop, low, high, bins;

@@ -148,7 +148,7 @@ TEST(CheckRules, PitchIsCheckedByItsFlagButEnabledOnlyInSingleVoiceMode) {
   EXPECT_TRUE(EvaluateRule(kCmdPitch, c).checked);
 }
 
-// The toolbar holds the 21 buttons in the order of the design.
+// The toolbar holds the 21 buttons in their order, with the separators between the groups.
 TEST(CommandTable, ToolbarOrderAndEntries) {
   const std::vector<int> expected = {57601, 32829, 32801, 32798, 0,     32831, 57670, 0,     32771,
                                      32772, 32773, 32823, 0,     32785, 32786, 32790, 32792, 0,
