@@ -18,6 +18,7 @@
 #include "audio/RecordingSession.h"
 #include "audio/WaveOutDevice.h"
 #include "engine/Analysis.h"
+#include "engine/TempoEstimator.h"
 #include "engine/TempoGrid.h"
 #include "persist/AnalysisFile.h"
 #include "persist/AnalysisSettings.h"
@@ -128,6 +129,11 @@ class CTestView {
   // the settings record at once (it reaches the settings file however the
   // program ends).
   void StoreEqualizerPreset(int preset);
+
+  // --- The tempo estimate and the bar grid ---
+  // The tempo, bar length and start proposed for the shown result at the
+  // current display levels. Only while a result is shown.
+  TempoProposal ProposeTempo() const;
 
   // --- Drawing ---
   // Paints the client area (waiting picture, or the cached spectrogram and the cursor).
