@@ -167,5 +167,29 @@ TEST_F(CliAnalyse, BadArgumentsAreRefusedWithUsage) {
   }
 }
 
+// Every spelling that reaches the recording is refused before anything is
+// read or written, and the recording keeps its bytes.
+TEST_F(CliAnalyse, OutputNamingTheInputIsRefused) {
+  const std::string bytes = WavBytes(MakeMusic(44100, 1, 16, 0.1));
+  const std::string input = WriteFile("a.wav", bytes);
+  fs::create_directory(dir_ / "sub");
+  fs::create_symlink(input, dir_ / "link.wav");
+  fs::create_hard_link(input, dir_ / "hard.wav");
+  fs::create_directory_symlink(dir_, dir_ / "here");
+  const std::string d = dir_.string();
+  for (const std::string verb : {"analyse", "render"}) {
+    for (const std::string& output : {input, d + "/./a.wav", d + "/sub/../a.wav", d + "/link.wav",
+                                      d + "/hard.wav", d + "/here/a.wav"}) {
+      const CliRun run = Run(verb + " " + input + " -o " + output);
+      EXPECT_EQ(run.status, 2) << verb << " " << output;
+      EXPECT_NE(run.err.find("is the input file"), std::string::npos) << run.err;
+      EXPECT_EQ(ReadAll(input), bytes) << verb << " " << output;
+    }
+  }
+  // The link as the input and the file itself as the output: the same recording.
+  EXPECT_EQ(Run("analyse " + d + "/link.wav -o " + input).status, 2);
+  EXPECT_EQ(ReadAll(input), bytes);
+}
+
 }  // namespace
 }  // namespace velmio

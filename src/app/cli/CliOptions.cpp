@@ -1,7 +1,9 @@
 #include "app/cli/CliOptions.h"
 
 #include <charconv>
+#include <filesystem>
 #include <functional>
+#include <system_error>
 
 namespace velmio::cli {
 namespace {
@@ -58,6 +60,20 @@ std::string ApplyAnalysisOption(const std::string& name, const std::string& valu
   return "";
 }
 
+// The output would replace the recording: the same name, another spelling of
+// it, a symbolic or a hard link to it.
+bool NamesSameFile(const std::string& input, const std::string& output) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (fs::equivalent(input, output, ec)) return true;
+  // A dangling link or a missing output cannot be the recording; a path
+  // through a link to the input's directory is caught by resolving both.
+  const fs::path a = fs::weakly_canonical(input, ec);
+  if (ec) return false;
+  const fs::path b = fs::weakly_canonical(output, ec);
+  return !ec && a == b;
+}
+
 // What a verb does with an option of its own: not its option, done, or an error.
 enum class Handled { kNo, kYes, kError };
 using ValueReader = std::function<bool(std::string&)>;
@@ -100,6 +116,10 @@ bool ParseCommon(const std::vector<std::string>& args, AnalyseOptions& options, 
   }
   if (options.input.empty() || (outputNeeded && options.output.empty())) {
     error = outputNeeded ? "an input file and -o OUTPUT are needed" : "an input file is needed";
+    return false;
+  }
+  if (!options.output.empty() && NamesSameFile(options.input, options.output)) {
+    error = "the output " + options.output + " is the input file; choose another name";
     return false;
   }
   return true;
