@@ -167,6 +167,20 @@ TEST_F(CliAnalyse, BadArgumentsAreRefusedWithUsage) {
   }
 }
 
+// Progress ends on the finished state, whether the analysis took one tick of
+// the progress timer or many.
+TEST_F(CliAnalyse, ProgressEndsAtOneHundredPercent) {
+  for (const double seconds : {0.05, 30.0}) {
+    SCOPED_TRACE(seconds);
+    const std::string input = WriteFile("p.wav", WavBytes(MakeMusic(44100, 1, 16, seconds)));
+    const CliRun run = Run("analyse " + input + " -o " + (dir_ / "p.vlx").string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string last = " 100% completed.\n";
+    ASSERT_GE(run.err.size(), last.size());
+    EXPECT_EQ(run.err.substr(run.err.size() - last.size()), last) << run.err;
+  }
+}
+
 // Every spelling that reaches the recording is refused before anything is
 // read or written, and the recording keeps its bytes.
 TEST_F(CliAnalyse, OutputNamingTheInputIsRefused) {
