@@ -10,6 +10,8 @@
 
 namespace velmio {
 
+struct TempoDialogControls;
+
 enum class MessageButtons { kOk, kYesNo };
 enum class MessageAnswer { kOk, kYes, kNo };
 
@@ -85,6 +87,11 @@ class Host {
 
   // Something the command table's enable and check rules read has changed.
   virtual void CommandStatesChanged() = 0;
+
+  // The tempo dialog's controls or its visibility changed: show them (a
+  // dialog becoming visible comes to the top). A host without the dialog
+  // ignores it.
+  virtual void TempoDialogChanged(const TempoDialogControls& /*controls*/) {}
 };
 
 }  // namespace velmio
