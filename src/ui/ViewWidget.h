@@ -48,6 +48,7 @@ class CViewWidget : public QAbstractScrollArea, public Host {
   void StopTimer(int id) override;
   int64_t ClockMilliseconds() const override { return m_clock.elapsed(); }
   void CommandStatesChanged() override;
+  void TempoDialogChanged(const TempoDialogControls& controls) override;
 
   // True while the timer of `id` runs (for the window's own checks).
   bool IsTimerActive(int id) const;

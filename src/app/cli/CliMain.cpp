@@ -16,7 +16,7 @@ constexpr char kUsage[] =
     "       velmio-cli render INPUT.wav -o OUTPUT.png [ANALYSIS OPTIONS] [--size WxH] [--scroll "
     "X,Y]\n"
     "                  [--gain DB] [--range DB] [--color] [--grid octave|frequency] [--hover Y]\n"
-    "                  [--harmonics N] [--waveform]\n"
+    "                  [--harmonics N] [--waveform] [--bars TEMPO[,BEATS[,START_MS]]]\n"
     "       velmio-cli tempo INPUT.wav [ANALYSIS OPTIONS] [--gain DB] [--range DB]\n"
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
     "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n"

@@ -118,6 +118,25 @@ Handled ReadInt(const std::string& name, const ValueReader& next, std::string& e
   return Handled::kYes;
 }
 
+// "TEMPO[,BEATS[,START_MS]]": 4 beats from 0 ms unless given.
+bool ParseBars(const std::string& text, TempoGrid& grid) {
+  std::vector<std::string> parts(1);
+  for (char c : text) {
+    if (c == ',') {
+      parts.emplace_back();
+    } else {
+      parts.back() += c;
+    }
+  }
+  if (parts.size() > 3) return false;
+  grid = TempoGrid{};
+  if (!ParseInt(parts[0], grid.tempo) || grid.tempo < 1 || grid.tempo > 1000) return false;
+  if (parts.size() > 1 &&
+      (!ParseInt(parts[1], grid.beatsPerBar) || grid.beatsPerBar < 1 || grid.beatsPerBar > 16))
+    return false;
+  return parts.size() < 3 || ParseInt(parts[2], grid.startMs);
+}
+
 Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std::string& error,
                           RenderOptions& r) {
   std::string value;
@@ -145,6 +164,15 @@ Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std:
       return Handled::kError;
     }
     r.frequencyGrid = value == "frequency";
+    return Handled::kYes;
+  }
+  if (name == "--bars") {
+    TempoGrid grid;
+    if (!next(value) || !ParseBars(value, grid)) {
+      error = "--bars takes TEMPO[,BEATS[,START_MS]]: 1 to 1000 beats per minute, 1 to 16 beats";
+      return Handled::kError;
+    }
+    r.bars = grid;
     return Handled::kYes;
   }
   if (name == "--gain") return ReadInt(name, next, error, -1000, r.gainDb);

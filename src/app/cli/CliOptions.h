@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/TempoGrid.h"
 #include "persist/AnalysisSettings.h"
 #include "view/Host.h"
 
@@ -32,11 +33,12 @@ struct RenderOptions {
   std::optional<int> hoverY;
   std::optional<int> harmonics;
   bool waveform = false;
+  std::optional<TempoGrid> bars;  // the bar grid instead of seconds
 };
 
 // Parses "INPUT -o OUTPUT.png" with the analysis options and [--size WxH]
 // [--scroll X,Y] [--gain DB] [--range DB] [--color] [--grid octave|frequency]
-// [--hover Y] [--harmonics N] [--waveform].
+// [--hover Y] [--harmonics N] [--waveform] [--bars TEMPO[,BEATS[,START_MS]]].
 std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
                                                 std::string& error);
 
