@@ -1,7 +1,5 @@
-// Vocal cut and extract against a plain double-precision reference written
-// from the definition (four transforms a frame, no shared transform, one
-// pass), the worker split against a single worker, and what identical
-// channels lose.
+// Vocal cut and extract against the plain double-precision reference, the
+// worker split against a single worker, and what identical channels lose.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,79 +11,13 @@
 #include <vector>
 
 #include "audio/VocalCut.h"
+#include "support/ReferenceVocalCut.h"
 
 namespace velmio {
 namespace {
 
 using Complex = std::complex<double>;
-
-void Fft(std::vector<Complex>& a, int sign) {
-  const std::size_t n = a.size();
-  for (std::size_t i = 1, j = 0; i < n; ++i) {
-    std::size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (std::size_t len = 2; len <= n; len <<= 1) {
-    const Complex step = std::polar(1.0, sign * 2.0 * std::numbers::pi / double(len));
-    for (std::size_t i = 0; i < n; i += len) {
-      Complex w = 1.0;
-      for (std::size_t k = 0; k < len / 2; ++k, w *= step) {
-        const Complex u = a[i + k], v = a[i + k + len / 2] * w;
-        a[i + k] = u + v;
-        a[i + k + len / 2] = u - v;
-      }
-    }
-  }
-}
-
-// The process as defined, in double precision except where a value decides
-// an integer (the Q15 window, the band's first bin).
-std::vector<int16_t> Reference(const std::vector<int16_t>& pcm, int mode, int lowestNote, int a4) {
-  const int n = 2048;
-  const int64_t frames = static_cast<int64_t>(pcm.size() / 2);
-  std::vector<double> w(n), ws(n);
-  std::vector<int32_t> wq(n);
-  for (int i = 0; i < n; ++i) {
-    const auto wf = static_cast<float>(0.5 * (1.0 - std::cos(6.283185307 * i / 2048.0)));
-    w[i] = wf;
-    wq[i] = static_cast<int32_t>(wf * 32767.0f);
-    ws[i] = double(wf) / 65534.0;
-  }
-  const float exponent = (float(lowestNote) - 33.5f) * (1.0f / 12.0f);
-  const float low = float(a4) * float(std::pow(2.0, double(exponent))) + 0.5f;
-  const int kL = std::max(1, int(low * 2048.0f * (1.0f / 44100.0f)));
-  const int kH = 743;
-  std::vector<double> out(pcm.size(), 0.0);
-  std::vector<double> g(n, mode == 1 ? 1.0 : 0.0);
-  for (int64_t s = 0; s < frames - n; s += 256) {
-    std::vector<Complex> a(n), b(n);
-    for (int i = 0; i < n; ++i) {
-      a[i] = double(int32_t{pcm[2 * (s + i)]} * wq[i]) / n;
-      b[i] = double(int32_t{pcm[2 * (s + i) + 1]} * wq[i]) / n;
-    }
-    Fft(a, -1);
-    Fft(b, -1);
-    for (int k = kL; k <= kH; ++k) {
-      const double pa = std::norm(a[k] + 0.001), pb = std::norm(b[k] + 0.001);
-      const double m = std::clamp(std::min(pa / pb, pb / pa), 0.16, 0.36);
-      const double v = (m - 0.16) * 5.0;
-      g[k] = g[n - k] = mode == 1 ? 1.0 - v : v;
-    }
-    for (int k = 0; k < n; ++k) a[k] *= g[k], b[k] *= g[k];
-    Fft(a, +1);
-    Fft(b, +1);
-    for (int i = 0; i < n; ++i) {
-      out[2 * (s + i)] += a[i].real() * ws[i];
-      out[2 * (s + i) + 1] += b[i].real() * ws[i];
-    }
-  }
-  std::vector<int16_t> result(pcm.size());
-  for (std::size_t i = 0; i < pcm.size(); ++i)
-    result[i] = static_cast<int16_t>(std::clamp(std::nearbyint(out[i]), -32768.0, 32767.0));
-  return result;
-}
+using velmio::testing::ReferenceVocalCut;
 
 // A voice-like tone in the middle, an instrument on each side and some
 // noise: every kind of bin the mask tells apart.
@@ -137,7 +69,7 @@ TEST(VocalCut, MatchesThePlainReferenceWithinTwoSteps) {
     SCOPED_TRACE(c.name);
     const std::vector<int16_t> pcm = Mix(c.frames, c.rate, c.loudness, 1);
     const std::vector<int16_t> expected =
-        Reference(pcm, static_cast<int>(c.mode), c.lowestNote, c.a4);
+        ReferenceVocalCut(pcm, static_cast<int>(c.mode), c.lowestNote, c.a4);
     const std::vector<int16_t> actual = Processed(pcm, c.mode, c.lowestNote, c.a4);
     int worst = 0;
     for (std::size_t i = 0; i < pcm.size(); ++i)

@@ -196,7 +196,61 @@ Handled ApplyTempoOption(const std::string& name, const ValueReader& next, std::
   return Handled::kNo;
 }
 
+// The vocal verb's own options; anything else but -o is refused.
+Handled ApplyVocalOption(const std::string& name, const ValueReader& next, std::string& error,
+                         VocalOptions& v, bool& modeGiven) {
+  std::string value;
+  if (name == "-o" || name == "--output") return Handled::kNo;
+  if (!next(value)) {
+    error = name + " needs a value";
+    return Handled::kError;
+  }
+  if (name == "--mode") {
+    if (value != "cut" && value != "extract") {
+      error = "--mode takes cut or extract";
+      return Handled::kError;
+    }
+    v.params.mode = value == "cut" ? VocalMode::kCut : VocalMode::kExtract;
+    modeGiven = true;
+  } else if (name == "--low") {
+    v.params.lowestNote = ParseVocalNote(value);
+    if (v.params.lowestNote < 0) {
+      error = "--low takes a note from C2 to C5 (C2, C#2, D2 ... C5)";
+      return Handled::kError;
+    }
+  } else if (name == "--a4") {
+    if (!ParseInt(value, v.params.a4Frequency) || v.params.a4Frequency < 220 ||
+        v.params.a4Frequency > 880) {
+      error = "--a4 takes a whole number of Hz from 220 to 880";
+      return Handled::kError;
+    }
+  } else {
+    error = "unknown option " + name;
+    return Handled::kError;
+  }
+  return Handled::kYes;
+}
+
 }  // namespace
+
+std::optional<VocalOptions> ParseVocalOptions(const std::vector<std::string>& args,
+                                              std::string& error) {
+  VocalOptions options;
+  bool modeGiven = false;
+  const VerbOption vocalOption = [&](const std::string& name, const ValueReader& next,
+                                     std::string& message) {
+    return ApplyVocalOption(name, next, message, options, modeGiven);
+  };
+  AnalyseOptions files;
+  if (!ParseCommon(args, files, error, vocalOption)) return std::nullopt;
+  if (!modeGiven) {
+    error = "--mode cut or --mode extract is needed";
+    return std::nullopt;
+  }
+  options.input = files.input;
+  options.output = files.output;
+  return options;
+}
 
 int ParseVocalNote(const std::string& text) {
   static constexpr int kOffsets[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
