@@ -19,6 +19,7 @@ struct TempoGrid {
   int32_t startMs = 0;   // time of beat 0
 
   bool IsSet() const { return tempo != 0; }
+  bool operator==(const TempoGrid&) const = default;
 
   // Bar and beat at `ms`, in single precision as the read-out shows them
   // (beats before the start count toward zero).

@@ -13,6 +13,7 @@
 #include "ui/CompactToolStyle.h"
 #include "ui/EqualizerDialog.h"
 #include "ui/MiscDialogBar.h"
+#include "ui/TempoDialog.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/UiFonts.h"
 #include "ui/ViewWidget.h"
@@ -47,6 +48,7 @@ CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut
   m_viewWidget->Attach(m_view.get());
   m_viewWidget->SetScrollSizes(ScrollSizes{});
   m_view->OnInitialUpdate();
+  m_tempoDialog = new CTempoDlg(*m_view, this);
   InstallHandlers();
   m_refreshTimer = new QTimer(this);
   connect(m_refreshTimer, &QTimer::timeout, this, [this] { UpdateCommandStates(); });
@@ -66,6 +68,8 @@ CMainFrame::~CMainFrame() {
   // The equalizer window refers to the view's bank.
   delete m_eqDialog;
   m_eqDialog = nullptr;
+  delete m_tempoDialog;
+  m_tempoDialog = nullptr;
   m_view.reset();
 }
 
@@ -168,6 +172,7 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdWaveform, [&v] { v.OnToggleWaveform(); });
   SetCommandHandler(kCmdPitch, [&v] { v.OnTogglePitch(); });
   SetCommandHandler(kCmdGrid, [&v] { v.OnToggleGrid(); });
+  SetCommandHandler(kCmdBarDisplay, [&v] { v.OnBarDisplay(); });
   SetCommandHandler(kCmdConditions, [this] { ShowAnalysisConditions(); });
   SetCommandHandler(kCmdHelp, [this] { ShowHelp(); });
   SetCommandHandler(kCmdAbout, [this] { ShowAbout(); });

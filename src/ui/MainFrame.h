@@ -27,6 +27,7 @@ class WaveOutDevice;
 namespace velmio::ui {
 
 class CEQdlg;
+class CTempoDlg;
 class CMiscDialogBar;
 class CViewWidget;
 
@@ -60,6 +61,7 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   CTestView& View() { return *m_view; }
   CViewWidget& ViewWidget() { return *m_viewWidget; }
   CMiscDialogBar& DialogBar() { return *m_dialogBar; }
+  CTempoDlg& TempoDialog() { return *m_tempoDialog; }
   QString StatusText(int pane) const;
   // Client point of the right click that opened the loop popup.
   QPoint LoopClickPoint() const { return m_loopClickPoint; }
@@ -75,6 +77,7 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   bool AcceptsDrops() const override;
   void DropFiles(const QStringList& paths) override;
   void RightClick(QPoint client, QPoint global) override;
+  void TempoDialogChanged(const TempoDialogControls& controls) override;
 
   void CreateActions();
   void CreateMenus();
@@ -107,6 +110,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   std::unique_ptr<CTestView> m_view;
   // Edits the view's equalizer bank; goes before the view does.
   CEQdlg* m_eqDialog = nullptr;
+  // Calls the view's tempo verbs; made hidden with the view, goes before it.
+  CTempoDlg* m_tempoDialog = nullptr;
 };
 
 }  // namespace velmio::ui

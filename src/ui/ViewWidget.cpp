@@ -215,6 +215,10 @@ void CViewWidget::CommandStatesChanged() {
   m_frame.CommandStatesChanged();
 }
 
+void CViewWidget::TempoDialogChanged(const TempoDialogControls& controls) {
+  m_frame.TempoDialogChanged(controls);
+}
+
 void CViewWidget::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(viewport());
   if (!m_notice.isEmpty()) {

@@ -54,6 +54,7 @@ class CViewWidget : public QAbstractScrollArea, public Host {
   // and the result is false.
   bool RunWhileShowingNotice(const std::function<void()>& work,
                              const std::function<void()>& cancel) override;
+  void TempoDialogChanged(const TempoDialogControls& controls) override;
 
   // True while the timer of `id` runs (for the window's own checks).
   bool IsTimerActive(int id) const;

@@ -11,6 +11,8 @@
 
 namespace velmio {
 
+struct TempoDialogControls;
+
 enum class MessageButtons { kOk, kYesNo };
 enum class MessageAnswer { kOk, kYes, kNo };
 
@@ -98,6 +100,10 @@ class Host {
     work();
     return true;
   }
+  // The tempo dialog's controls or its visibility changed: show them (a
+  // dialog becoming visible comes to the top). A host without the dialog
+  // ignores it.
+  virtual void TempoDialogChanged(const TempoDialogControls& /*controls*/) {}
 };
 
 }  // namespace velmio

@@ -93,12 +93,17 @@ void CTestView::PrepareForAnalysis() {
   m_tempo = TempoGrid{};
 }
 
-// Stereo only; without the vocal-cut tool nothing is applied, and the label
-// must not say otherwise.
+// Stereo only: the label says what was done to the PCM.
 void CTestView::ApplyVocalCut() {
   const int32_t mode = m_settings.m_vocalCutMode;
-  if (m_recording.Channels() == 2 && mode > 0 && m_seams.applyVocalCut) {
-    m_recording.RecordVocalCut(mode, m_seams.applyVocalCut(m_recording.Data(), mode));
+  if (m_recording.Channels() == 2 && mode > 0) {
+    // The grey picture stays until the view repaints after the (blocking) run.
+    m_host.ShowNotice(mode == 1 ? "Vocal cuting." : "Vocal extracting.");
+    VocalCutParams params;
+    params.mode = mode == 1 ? VocalMode::kCut : VocalMode::kExtract;
+    params.lowestNote = m_settings.m_vocalLowestNote;
+    params.a4Frequency = m_settings.m_a4Frequency;
+    m_recording.ApplyVocals(params);
   }
   ShowVocalCutLabel(m_recording.VocalCutApplied());
 }

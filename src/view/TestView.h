@@ -30,6 +30,7 @@
 #include "view/ProgramPaths.h"
 #include "view/SingleVoiceState.h"
 #include "view/SpectrogramRenderer.h"
+#include "view/TempoDialogState.h"
 #include "view/ViewSeams.h"
 #include "view/ViewStatus.h"
 
@@ -130,9 +131,23 @@ class CTestView {
   // program ends).
   void StoreEqualizerPreset(int preset);
 
-  // --- The tempo estimate and the bar grid ---
+  // --- The tempo dialog and the bar grid ---
+  // 小節表示: the bar grid and the tempo dialog on or off. Switching on shows
+  // the stored values, or an estimate while no tempo is stored. Only while a
+  // result is shown.
+  void OnBarDisplay();
+  // The dialog's buttons: OK stores the values (refusing more beats per bar
+  // than the beat unit), Cancel puts the stored values back, 推定 estimates.
+  void OnTempoOk();
+  void OnTempoCancel();
+  void OnTempoEstimate();
+  // The user changed the dialog's texts or list selections.
+  void EditTempoDialog(const TempoDialogControls& typed);
+  const TempoDialogControls& TempoDialog() const;
+  // Stores `grid` as OK would, without the dialog (batch rendering).
+  void SetTempo(const TempoGrid& grid);
   // The tempo, bar length and start proposed for the shown result at the
-  // current display levels. Only while a result is shown.
+  // current display levels; a zero tempo while no result is shown.
   TempoProposal ProposeTempo() const;
 
   // --- Drawing ---
@@ -200,6 +215,8 @@ class CTestView {
   void SetLoopPoint(int32_t x, bool end);
   void ShowLoopLabel();
   void SetEqualizerRate(int sampleRate);
+  void EstimateTempoForDialog();
+  void ShowTempoDialog(bool visible);
 
   Host& m_host;
   ProgramPaths m_paths;
@@ -209,6 +226,7 @@ class CTestView {
   DisplayState m_display;
   SingleVoiceState m_singleVoice;
   TempoGrid m_tempo;
+  TempoDialogState m_tempoDialog;
   ViewSeams m_seams;
   MidiNoteOutput m_midiOutput;
   SpectrogramRenderer m_renderer;

@@ -138,6 +138,25 @@ Handled ReadInt(const std::string& name, const ValueReader& next, std::string& e
   return Handled::kYes;
 }
 
+// "TEMPO[,BEATS[,START_MS]]": 4 beats from 0 ms unless given.
+bool ParseBars(const std::string& text, TempoGrid& grid) {
+  std::vector<std::string> parts(1);
+  for (char c : text) {
+    if (c == ',') {
+      parts.emplace_back();
+    } else {
+      parts.back() += c;
+    }
+  }
+  if (parts.size() > 3) return false;
+  grid = TempoGrid{};
+  if (!ParseInt(parts[0], grid.tempo) || grid.tempo < 1 || grid.tempo > 1000) return false;
+  if (parts.size() > 1 &&
+      (!ParseInt(parts[1], grid.beatsPerBar) || grid.beatsPerBar < 1 || grid.beatsPerBar > 16))
+    return false;
+  return parts.size() < 3 || ParseInt(parts[2], grid.startMs);
+}
+
 Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std::string& error,
                           RenderOptions& r) {
   std::string value;
@@ -167,6 +186,15 @@ Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std:
     r.frequencyGrid = value == "frequency";
     return Handled::kYes;
   }
+  if (name == "--bars") {
+    TempoGrid grid;
+    if (!next(value) || !ParseBars(value, grid)) {
+      error = "--bars takes TEMPO[,BEATS[,START_MS]]: 1 to 1000 beats per minute, 1 to 16 beats";
+      return Handled::kError;
+    }
+    r.bars = grid;
+    return Handled::kYes;
+  }
   if (name == "--gain") return ReadInt(name, next, error, -1000, r.gainDb);
   if (name == "--range") return ReadInt(name, next, error, 1, r.rangeDb);
   if (name == "--hover") return ReadInt(name, next, error, 0, r.hoverY);
@@ -188,7 +216,61 @@ Handled ApplyTempoOption(const std::string& name, const ValueReader& next, std::
   return Handled::kNo;
 }
 
+// The vocal verb's own options; anything else but -o is refused.
+Handled ApplyVocalOption(const std::string& name, const ValueReader& next, std::string& error,
+                         VocalOptions& v, bool& modeGiven) {
+  std::string value;
+  if (name == "-o" || name == "--output") return Handled::kNo;
+  if (!next(value)) {
+    error = name + " needs a value";
+    return Handled::kError;
+  }
+  if (name == "--mode") {
+    if (value != "cut" && value != "extract") {
+      error = "--mode takes cut or extract";
+      return Handled::kError;
+    }
+    v.params.mode = value == "cut" ? VocalMode::kCut : VocalMode::kExtract;
+    modeGiven = true;
+  } else if (name == "--low") {
+    v.params.lowestNote = ParseVocalNote(value);
+    if (v.params.lowestNote < 0) {
+      error = "--low takes a note from C2 to C5 (C2, C#2, D2 ... C5)";
+      return Handled::kError;
+    }
+  } else if (name == "--a4") {
+    if (!ParseInt(value, v.params.a4Frequency) || v.params.a4Frequency < 220 ||
+        v.params.a4Frequency > 880) {
+      error = "--a4 takes a whole number of Hz from 220 to 880";
+      return Handled::kError;
+    }
+  } else {
+    error = "unknown option " + name;
+    return Handled::kError;
+  }
+  return Handled::kYes;
+}
+
 }  // namespace
+
+std::optional<VocalOptions> ParseVocalOptions(const std::vector<std::string>& args,
+                                              std::string& error) {
+  VocalOptions options;
+  bool modeGiven = false;
+  const VerbOption vocalOption = [&](const std::string& name, const ValueReader& next,
+                                     std::string& message) {
+    return ApplyVocalOption(name, next, message, options, modeGiven);
+  };
+  AnalyseOptions files;
+  if (!ParseCommon(args, files, error, vocalOption)) return std::nullopt;
+  if (!modeGiven) {
+    error = "--mode cut or --mode extract is needed";
+    return std::nullopt;
+  }
+  options.input = files.input;
+  options.output = files.output;
+  return options;
+}
 
 int ParseVocalNote(const std::string& text) {
   static constexpr int kOffsets[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G

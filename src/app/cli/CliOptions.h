@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/VocalCut.h"
+#include "engine/TempoGrid.h"
 #include "persist/AnalysisSettings.h"
 #include "view/Host.h"
 
@@ -32,11 +34,12 @@ struct RenderOptions {
   std::optional<int> hoverY;
   std::optional<int> harmonics;
   bool waveform = false;
+  std::optional<TempoGrid> bars;  // the bar grid instead of seconds
 };
 
 // Parses "INPUT -o OUTPUT.png" with the analysis options and [--size WxH]
 // [--scroll X,Y] [--gain DB] [--range DB] [--color] [--grid octave|frequency]
-// [--hover Y] [--harmonics N] [--waveform].
+// [--hover Y] [--harmonics N] [--waveform] [--bars TEMPO[,BEATS[,START_MS]]].
 std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
                                                 std::string& error);
 
@@ -48,6 +51,17 @@ struct TempoOptions {
 
 // Parses "INPUT" with the analysis options and [--gain DB] [--range DB].
 std::optional<TempoOptions> ParseTempoOptions(const std::vector<std::string>& args,
+                                              std::string& error);
+
+struct VocalOptions {
+  std::string input;
+  std::string output;
+  VocalCutParams params;
+};
+
+// Parses "INPUT -o OUTPUT --mode cut|extract [--low NOTE] [--a4 HZ]"; the
+// lowest vocal note C2 ... C5 defaults to G3, A4 to 440 Hz.
+std::optional<VocalOptions> ParseVocalOptions(const std::vector<std::string>& args,
                                               std::string& error);
 
 // "C0".."C10" to semitones above C0, or -1.
