@@ -66,6 +66,20 @@ bool CTestView::Open(const std::string& path, OpenMode mode) {
   return true;
 }
 
+void CTestView::SetPitchRange(int32_t lowNote, int32_t highNote) {
+  m_singleVoice.SetPitchRange(lowNote, highNote);
+}
+
+bool CTestView::RerunAnalysis() {
+  if (!m_recording.IsLoaded() || !m_singleVoice.PitchEnabled() || m_analysis.IsBusy()) return false;
+  m_playback.Stop();
+  m_singleVoice.SetMode(true);
+  m_singleVoice.ClearConversionBuffers();
+  m_singleVoice.ForgetMarks();
+  StartAnalysisJob();
+  return true;
+}
+
 bool CTestView::LoadRecording(const std::string& filePath, const std::string& readPath) {
   m_analysis.Forget();  // nothing runs here (the command is disabled while busy); be certain
   m_playback.ForgetRecording();
@@ -114,6 +128,7 @@ void CTestView::StartAnalysisJob() {
                               pcm.format.wBitsPerSample};
   m_host.ScrollTo({0, 0});
   m_host.StartTimer(kTimerProgress, kProgressTimerMs);
+  m_analysis.SetPitchRange(m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote());
   m_analysis.Start(source, m_singleVoice.PitchEnabled());
   m_host.CommandStatesChanged();
 }
@@ -158,6 +173,7 @@ void CTestView::ShowProgress(AnalysisState stage, int32_t progress) {
 
 void CTestView::TakeOverResult() {
   m_renderer.Cache().ClearKey();
+  if (m_singleVoice.PitchEnabled()) m_singleVoice.TakeDetection(m_analysis.TakePitch());
   m_display.SetBarDisplay(false);
   m_display.MarkScrollSizesDirty();
   OnInitialUpdate();
