@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/cli/AnalyseCommand.h"
+#include "app/cli/ConvertCommand.h"
 #include "app/cli/RenderCommand.h"
 
 namespace {
@@ -37,7 +38,13 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (verb == "--help" || verb == "-h" || verb == "help") {
     std::fputs(kUsage, stdout);
+    std::fputs(velmio::cli::kConvertUsage, stdout);
     return 0;
+  }
+  if (verb == "convert") {
+    const int status = velmio::cli::RunConvertCommand(args);
+    if (status == 2) std::fputs(kUsage, stderr);
+    return status;
   }
   if (verb != "analyse" && verb != "analyze" && verb != "render") {
     std::fprintf(stderr, "velmio-cli: unknown command %s\n%s", verb.c_str(), kUsage);
