@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/cli/AnalyseCommand.h"
+#include "app/cli/ConvertCommand.h"
 #include "app/cli/RenderCommand.h"
 #include "app/cli/TempoCommand.h"
 #include "app/cli/VocalCommand.h"
@@ -43,7 +44,13 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (verb == "--help" || verb == "-h" || verb == "help") {
     std::fputs(kUsage, stdout);
+    std::fputs(velmio::cli::kConvertUsage, stdout);
     return 0;
+  }
+  if (verb == "convert") {
+    const int status = velmio::cli::RunConvertCommand(args);
+    if (status == 2) std::fputs(kUsage, stderr);
+    return status;
   }
   if (verb != "analyse" && verb != "analyze" && verb != "render" && verb != "tempo" &&
       verb != "vocal") {
