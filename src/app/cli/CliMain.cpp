@@ -15,7 +15,8 @@ constexpr char kUsage[] =
     "       velmio-cli render INPUT.wav -o OUTPUT.png [ANALYSIS OPTIONS] [--size WxH] [--scroll "
     "X,Y]\n"
     "                  [--gain DB] [--range DB] [--color] [--grid octave|frequency] [--hover Y]\n"
-    "                  [--harmonics N] [--waveform]\n"
+    "                  [--harmonics N] [--waveform] [--zoom N]\n"
+    "                  (--zoom -32 ... -2: frames per column, 2 or 4: columns per frame)\n"
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
     "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n";
 

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <functional>
 
+#include "view/TimeScale.h"
+
 namespace velmio::cli {
 namespace {
 
@@ -137,6 +139,13 @@ Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std:
       return Handled::kError;
     }
     r.frequencyGrid = value == "frequency";
+    return Handled::kYes;
+  }
+  if (name == "--zoom") {
+    if (!next(value) || !ParseInt(value, r.zoom) || !IsZoomStep(r.zoom)) {
+      error = "--zoom takes -32, -16, -8, -4, -2 (frames per column), 1, 2 or 4";
+      return Handled::kError;
+    }
     return Handled::kYes;
   }
   if (name == "--gain") return ReadInt(name, next, error, -1000, r.gainDb);
