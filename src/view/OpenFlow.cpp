@@ -1,10 +1,12 @@
 // Opening a recording, starting its analysis and taking the result over.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
 #include "audio/FfmpegDecoding.h"
 #include "audio/PathNames.h"
 #include "view/TestView.h"
+#include "view/ViewGeometry.h"
 
 namespace velmio {
 namespace {
@@ -177,6 +179,10 @@ void CTestView::TakeOverResult() {
   m_display.SetBarDisplay(false);
   m_display.MarkScrollSizesDirty();
   OnInitialUpdate();
+  // The middle of the analysed range, where most music lies, comes into
+  // view rather than its top octave.
+  const int32_t contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
+  m_host.ScrollTo({0, std::max(contentHeight - m_host.GetClientSize().height, 0) / 2});
   UpdateLevelLabels();
   // Start and cursor back to 0, the output format of the data, stopped.
   m_playback.TakeOver(m_recording.Channels(), m_recording.SampleRate());

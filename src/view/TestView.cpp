@@ -92,6 +92,7 @@ RenderInputs CTestView::MakeRenderInputs() const {
   in.waveform = WaveformSliceOf(m_recording);
   in.tempo = m_tempo;
   in.playback = PlaybackSliceOf(m_playback);
+  in.zoom.scale = m_display.Scale();
   return in;
 }
 
@@ -107,7 +108,8 @@ void CTestView::OnInitialUpdate() {
   if (m_display.TakeScrollSizesDirty()) {
     const ClientSize client = m_host.GetClientSize();
     ScrollSizes sizes;
-    sizes.contentWidth = m_analysis.Result().m_frameCount + kKeyboardWidth;
+    sizes.contentWidth =
+        m_display.Scale().ColumnCount(m_analysis.Result().m_frameCount) + kKeyboardWidth;
     sizes.contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
     sizes.pageX = client.width > kKeyboardWidth ? client.width - kKeyboardWidth : 1;
     sizes.lineX = 1;

@@ -96,6 +96,31 @@ class CTestView {
   // timer); the loaded recording and its result stay.
   void OnNewDocument();
 
+  // --- Zoom in time and moving in time ---
+  // The zoom step (see TimeScale): 1 one frame per column, 2 and 4 columns
+  // per frame, -2 ... -32 frames per column.
+  int ZoomStep() const;
+  // Sets the zoom, keeping the time under client x where it was (x at or
+  // left of the keyboard strip: the body's left edge). Unknown steps are ignored.
+  void SetZoomStep(int step, int32_t anchorX = 0);
+  // Toolbar, menu and keys: one step in or out, or back to one frame per
+  // column, around the middle of the body.
+  void OnZoomIn();
+  void OnZoomOut();
+  void OnZoomReset();
+  // Ctrl+wheel at client x: `notches` steps in (positive) or out (negative).
+  void ZoomWheel(int notches, int32_t x);
+  // Home / End: the start or the end of the recording.
+  void ScrollToStart();
+  void ScrollToEnd();
+  // Left / Right: whole seconds earlier (negative) or later.
+  void ScrollSeconds(int seconds);
+  // Shift+Left / Right: pages of the body's width.
+  void ScrollPages(int pages);
+  // Shift+wheel: `notches` steps later (positive) or earlier, a tenth of
+  // the body's width each.
+  void ScrollTimeWheel(int notches);
+
   // --- Window events ---
   void OnHScroll(int32_t position);
   void OnVScroll(int32_t position);
@@ -214,6 +239,11 @@ class CTestView {
   void ApplyDisplayChange(bool levels);
   RenderInputs MakeRenderInputs() const;
   int32_t FrameAtColumn(int32_t x) const;
+  // The content column where `frame` starts at the current zoom.
+  int64_t ColumnOfFrame(int64_t frame) const;
+  int32_t ContentWidth() const;
+  void ScrollColumnsBy(int64_t columns);
+  int32_t BodyWidth() const;
   PlaybackHooks MakePlaybackHooks();
   PlaybackSource RecordingForPlayback() const;
   void RevealPlayStart(int32_t frame);

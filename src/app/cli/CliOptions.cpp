@@ -5,6 +5,8 @@
 #include <functional>
 #include <system_error>
 
+#include "view/TimeScale.h"
+
 namespace velmio::cli {
 namespace {
 
@@ -193,6 +195,13 @@ Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std:
       return Handled::kError;
     }
     r.bars = grid;
+    return Handled::kYes;
+  }
+  if (name == "--zoom") {
+    if (!next(value) || !ParseInt(value, r.zoom) || !IsZoomStep(r.zoom)) {
+      error = "--zoom takes -32, -16, -8, -4, -2 (frames per column), 1, 2 or 4";
+      return Handled::kError;
+    }
     return Handled::kYes;
   }
   if (name == "--gain") return ReadInt(name, next, error, -1000, r.gainDb);

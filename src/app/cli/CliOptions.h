@@ -35,11 +35,12 @@ struct RenderOptions {
   std::optional<int> harmonics;
   bool waveform = false;
   std::optional<TempoGrid> bars;  // the bar grid instead of seconds
+  int zoom = 1;  // a zoom step: -32 ... -2 frames per column, 1, or 2 and 4 columns per frame
 };
 
 // Parses "INPUT -o OUTPUT.png" with the analysis options and [--size WxH]
 // [--scroll X,Y] [--gain DB] [--range DB] [--color] [--grid octave|frequency]
-// [--hover Y] [--harmonics N] [--waveform] [--bars TEMPO[,BEATS[,START_MS]]].
+// [--hover Y] [--harmonics N] [--waveform] [--bars TEMPO[,BEATS[,START_MS]]] [--zoom N].
 std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
                                                 std::string& error);
 
