@@ -23,6 +23,11 @@ void Analysis::Start(const AnalysisSource& source, bool pitchEnabled, AnalysisSt
   m_job.Start(input, m_spectrogram, std::move(stages));
 }
 
+void Analysis::Forget() {
+  m_job.Reset();
+  m_spectrogram = Spectrogram{};
+}
+
 bool Analysis::TakeOver() {
   return m_job.TakeOver();
 }

@@ -240,7 +240,7 @@ int CMainFrame::LegendHeight() const {
 }
 
 void CMainFrame::SetFrameTitle(const QString& title) {
-  setWindowTitle(title);
+  setWindowTitle(title.isEmpty() ? QString::fromUtf8(kInitialTitle) : title);
 }
 
 }  // namespace velmio::ui

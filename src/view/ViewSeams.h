@@ -2,6 +2,7 @@
 // Steps of the open flow that belong to tools added separately: the external
 // decoder and the vocal cut. An empty seam means the tool is not there, and
 // the flow goes on as without it.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -15,6 +16,8 @@ struct ViewSeams {
   // Applies vocal cut (1) or extract (2) to stereo PCM in place; returns the
   // seconds it took.
   std::function<double(WaveData& data, int mode)> applyVocalCut;
+  // Bytes the analysis may still allocate; empty: what the system reports.
+  std::function<uint64_t()> availableMemory;
 };
 
 }  // namespace velmio
