@@ -108,7 +108,7 @@ bool PlaybackEngine::StartOver(const PlaybackSource& source) {
     return true;
   }
   if (m_loopStartFrame > m_loopEndFrame) {
-    Report("LOOP再生の開始位置が終了位置よりも手前にあります。");
+    Report("LOOP再生の開始位置が終了位置よりも後ろにあります。");
     return false;
   }
   const Range range = LoopRange(source);

@@ -22,7 +22,7 @@ constexpr std::array kEntries = {
                "Wav解析ファイルを保存\n.vlxを保存", 4, "Ctrl+S", false, false},
   CommandEntry{kCmdSettings, M::kFile, "設定", "使用環境の設定\n設定", 21, nullptr, false, true},
   CommandEntry{kCmdExit, M::kFile, "アプリケーションの終了(&X)",
-               "アプリケーションを終了する\\終了", 0, nullptr, false, true},
+               "アプリケーションを終了する\n終了", 0, nullptr, false, true},
   CommandEntry{kCmdGainUp, M::kView, "表示Gainを上げる", "表示Gainを上げる", 11, nullptr, false, false},
   CommandEntry{kCmdGainDown, M::kView, "表示Gainを下げる", "表示Gainを下げる", 12, nullptr, false, false},
   CommandEntry{kCmdRangeUp, M::kView, "表示DRを上げる", "表示DRを上げる", 13, nullptr, false, false},

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -30,6 +32,11 @@ constexpr int kRefreshMilliseconds = 250;
 constexpr char kInitialTitle[] = "無題 - velmio";
 constexpr char kPositionPaneWidthText[] = " 00:00.0 / 00:00.0";
 constexpr char kPositionPaneInitialText[] = "  0:00.0 / 0:00.0";
+// The longest text pane 0 shows after an analysis.
+constexpr char kWidestMessageText[] = "処理時間  000.0 秒  (2ch 24bit 192000Hz)";
+// One octave of the picture under the ruler, and a little more than the keyboard.
+constexpr int kMinimumViewHeight = 16 + 8 * 12 + 20;
+constexpr int kMinimumViewWidth = 40 + 160;
 
 }  // namespace
 
@@ -54,6 +61,7 @@ CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut
   connect(m_refreshTimer, &QTimer::timeout, this, [this] { UpdateCommandStates(); });
   m_refreshTimer->start(kRefreshMilliseconds);
   move(kFramePosition);
+  SetMinimumFrameSize();
   resize(kFrameSize);
   UpdateCommandStates();
   // The window manager's frame is known once the window is shown.
@@ -71,6 +79,28 @@ CMainFrame::~CMainFrame() {
   delete m_tempoDialog;
   m_tempoDialog = nullptr;
   m_view.reset();
+}
+
+void CMainFrame::SetMinimumFrameSize() {
+  const QFontMetrics metrics(m_statusPanes[0]->font());
+  const int panes = metrics.horizontalAdvance(QString::fromUtf8(kWidestMessageText)) + 16 +
+                    m_statusPanes[1]->minimumWidth() + 24;
+  // The bars may be cut at the right, as at the window's usual size; their
+  // height is what must stay.
+  int height =
+      menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + kMinimumViewHeight;
+  for (const QToolBar* bar : findChildren<QToolBar*>()) height += bar->sizeHint().height();
+  setMinimumSize(std::max(panes, kMinimumViewWidth), height);
+}
+
+void CMainFrame::RefreshIcons() {
+  for (const auto& [id, action] : m_actions) action->setIcon(CommandIcon(id));
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+    RefreshIcons();
+  QMainWindow::changeEvent(event);
 }
 
 // 620 x 432 is the outer size, frame included.
@@ -245,7 +275,7 @@ int CMainFrame::LegendHeight() const {
 }
 
 void CMainFrame::SetFrameTitle(const QString& title) {
-  setWindowTitle(title);
+  setWindowTitle(title.isEmpty() ? QString::fromUtf8(kInitialTitle) : title);
 }
 
 }  // namespace velmio::ui

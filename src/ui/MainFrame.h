@@ -90,6 +90,11 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   // The space bar: PLAY when it is enabled, else STOP when that is.
   void PlayOrStop();
   void MatchOuterSize();
+  // Keeps the status panes, the bars and a strip of the picture readable.
+  void SetMinimumFrameSize();
+  // Redraws the toolbar icons in the current palette's colours.
+  void RefreshIcons();
+  void changeEvent(QEvent* event) override;
 
   // The shell's own commands.
   void ShowAnalysisConditions();

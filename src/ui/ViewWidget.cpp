@@ -118,7 +118,7 @@ int CViewWidget::LegendHeight() const {
 }
 
 void CViewWidget::SetWindowTitle(const std::string& title) {
-  m_frame.SetFrameTitle(FromUtf8(title));
+  m_frame.SetFrameTitle(FromUtf8(title));  // empty: nothing loaded, the frame's own title
 }
 
 void CViewWidget::ShowNotice(const std::string& text) {

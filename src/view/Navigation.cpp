@@ -126,7 +126,13 @@ int32_t CTestView::FrameAtColumn(int32_t x) const {
 // The cursor is drawn over the cached picture: no re-render needed.
 void CTestView::OnLButtonDblClk(int32_t x, int32_t /*y*/) {
   if (x < kKeyboardWidth) return;
-  if (m_playback.MoveStartTo(FrameAtColumn(x))) m_host.Invalidate();
+  if (!m_playback.MoveStartTo(FrameAtColumn(x))) return;
+  // The read-outs show where playback will start, as they do after a rewind.
+  const int64_t bytesPerSecond = m_recording.Format().nAvgBytesPerSec;
+  if (bytesPerSecond > 0)
+    UpdatePositionText(
+        static_cast<int32_t>(int64_t{m_playback.PlayStartByte()} * 1000 / bytesPerSecond));
+  m_host.Invalidate();
 }
 
 void CTestView::UpdatePositionText(int32_t positionMs) {

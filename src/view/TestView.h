@@ -227,6 +227,10 @@ class CTestView {
   bool RunInBackground(const std::function<bool(const std::atomic<bool>& cancel)>& work);
   bool LoadRecording(const std::string& filePath, const std::string& readPath);
   void PrepareForAnalysis();
+  // False after telling the user how long a recording can be, when the
+  // analysis would not fit the analysis data file or the memory left.
+  bool AnalysisFits();
+  void ShowNothingLoaded();
   void ApplyVocalCut();
   void StartAnalysisJob();
   void OnProgressTimer();

@@ -168,10 +168,15 @@ TEST(CommandTable, PromptAndToolTipSplitAtTheLineBreak) {
   const PromptParts open = SplitPrompt(FindCommand(kCmdFileOpen)->prompt);
   EXPECT_EQ(open.prompt, "Wavファイルを開いて周波数解析を行う");
   EXPECT_EQ(open.toolTip, ".wavを開く");
-  // The exit prompt has a backslash, not a line break: all of it is the prompt.
+  // Every prompt with a second part has it as the tool tip; none shows a
+  // stray separator in the status bar.
   const PromptParts exit = SplitPrompt(FindCommand(kCmdExit)->prompt);
-  EXPECT_EQ(exit.prompt, "アプリケーションを終了する\\終了");
-  EXPECT_EQ(exit.toolTip, "");
+  EXPECT_EQ(exit.prompt, "アプリケーションを終了する");
+  EXPECT_EQ(exit.toolTip, "終了");
+  for (const CommandEntry& entry : CommandEntries()) {
+    const PromptParts parts = SplitPrompt(entry.prompt);
+    EXPECT_EQ(parts.prompt.find('\\'), std::string::npos) << entry.prompt;
+  }
 }
 
 }  // namespace

@@ -214,7 +214,8 @@ TEST_F(MainFrameTest, AboutBoxShowsItsTextsAndClosesWithOk) {
   ASSERT_TRUE(answer.Answered());
   EXPECT_EQ(title, QStringLiteral("バージョン情報 velmio"));
   EXPECT_TRUE(texts.contains(QStringLiteral("Velmio Versio 0.89")));
-  EXPECT_TRUE(texts.contains(QStringLiteral("32bit program for WindowsXP")));
+  EXPECT_TRUE(texts.contains(
+      QStringLiteral("%1bit program for Linux").arg(static_cast<int>(sizeof(void*) * 8))));
   EXPECT_GE(std::min(iconSize.width(), iconSize.height()), 16);  // the application icon
 }
 

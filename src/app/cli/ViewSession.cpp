@@ -51,11 +51,12 @@ bool ViewSession::OpenAndWait(const std::string& path) {
   QEventLoop loop;
   m_host.SetTimerHandler([this, &loop](int id) {
     m_view->OnTimer(id);
-    if (m_view->CurrentAnalysis().State() == AnalysisState::kTakenOver) loop.quit();
+    // Taken over, or refused after it ran out of memory.
+    if (!m_view->CurrentAnalysis().IsBusy()) loop.quit();
   });
   loop.exec();
   m_host.SetTimerHandler({});
-  return true;
+  return m_view->CurrentAnalysis().State() == AnalysisState::kTakenOver;
 }
 
 }  // namespace velmio::cli

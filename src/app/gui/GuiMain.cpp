@@ -11,6 +11,7 @@
 #include "platform/QtWaveOutDevice.h"
 #include "platform/QuitOnSignal.h"
 #include "ui/MainFrame.h"
+#include "ui/QtTranslations.h"
 #include "ui/UiFonts.h"
 
 namespace {
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("velmio"));
   QApplication::setFont(velmio::ui::UiFont());
+  velmio::ui::InstallQtTranslations(application);
   velmio::QuitApplicationOnSignals();
   const velmio::Locations where = velmio::FindLocations(argv[0]);
   // Declared before the frame: the view sends its last messages and closes
