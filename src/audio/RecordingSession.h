@@ -42,6 +42,11 @@ class RecordingSession {
   // while nothing else reads it.
   WaveData& Data() { return m_waveData; }
 
+  // A file is being read or decoded for this session (the window stays live
+  // meanwhile, and the data commands must wait).
+  void SetReading(bool reading) { m_reading = reading; }
+  bool IsReading() const { return m_reading; }
+
   const std::string& FilePath() const { return m_filePath; }
   bool IsLoaded() const { return !m_waveData.m_samples.empty(); }
   // The WAV file stays open while its recording is loaded.
@@ -71,6 +76,7 @@ class RecordingSession {
   int32_t m_hopSize = 256;
   int32_t m_vocalCutApplied = 0;
   double m_vocalCutSeconds = 0.0;
+  bool m_reading = false;
 };
 
 }  // namespace velmio

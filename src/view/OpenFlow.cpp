@@ -2,17 +2,31 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "audio/FfmpegDecoding.h"
 #include "audio/PathNames.h"
 #include "view/TestView.h"
 
 namespace velmio {
 namespace {
 
-constexpr char kWaveOnlyFilter[] = "音声ファイル(*.wav)|*.wav||";
 constexpr char kDecoderFilter[] =
     "音声ファイル(*.wav;*.mp3;*.mp4;*.aac;*.flv)|*.wav;*.mp3;*.mp4;*.aac;*.flv|"
     "すべてのファイル(*.*)|*.*|";
 constexpr int kProgressTimerMs = 100;
+
+// Every format the built-in decoding reads, then any file.
+const std::string& BuiltInAudioFilter() {
+  static const std::string filter = [] {
+    std::string patterns;
+    for (std::string_view extension : AudioFileExtensions()) {
+      if (!patterns.empty()) patterns += ';';
+      patterns += '*';
+      patterns += extension;
+    }
+    return "音声ファイル(" + patterns + ")|" + patterns + "|すべてのファイル(*.*)|*.*|";
+  }();
+  return filter;
+}
 
 std::string Format(const char* format, auto... values) {
   char text[256];
@@ -28,7 +42,7 @@ bool CTestView::OnFileOpen() {
 
 bool CTestView::AskAndOpen(OpenMode mode) {
   const std::optional<std::string> chosen =
-      m_host.AskOpenPath(m_settings.HasDecoder() ? kDecoderFilter : kWaveOnlyFilter, "wav");
+      m_host.AskOpenPath(m_settings.HasDecoder() ? kDecoderFilter : BuiltInAudioFilter(), "wav");
   return chosen && Open(*chosen, mode);
 }
 
@@ -64,14 +78,6 @@ bool CTestView::RerunAnalysis() {
   m_singleVoice.ForgetMarks();
   StartAnalysisJob();
   return true;
-}
-
-// The path to read: the file itself, or the decoder's WAV output when the file
-// is not a WAV file and a decoder is configured. Empty when decoding failed.
-std::string CTestView::ResolveSourcePath(const std::string& filePath) {
-  if (HasExtension(filePath, ".wav") || !m_settings.HasDecoder() || !m_seams.runDecoder)
-    return filePath;
-  return m_seams.runDecoder(filePath, m_paths.tempWavPath) ? m_paths.tempWavPath : std::string();
 }
 
 bool CTestView::LoadRecording(const std::string& filePath, const std::string& readPath) {

@@ -8,6 +8,8 @@
 // state is public. All members run on the UI thread; the analysis job runs on
 // its own thread and meets the view only through the analysis state.
 #include <QPainter>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +18,7 @@
 #include "audio/RecordingSession.h"
 #include "audio/WaveOutDevice.h"
 #include "engine/Analysis.h"
+#include "engine/TempoEstimator.h"
 #include "engine/TempoGrid.h"
 #include "persist/AnalysisFile.h"
 #include "persist/AnalysisSettings.h"
@@ -134,6 +137,11 @@ class CTestView {
   // program ends).
   void StoreEqualizerPreset(int preset);
 
+  // --- The tempo estimate and the bar grid ---
+  // The tempo, bar length and start proposed for the shown result at the
+  // current display levels. Only while a result is shown.
+  TempoProposal ProposeTempo() const;
+
   // --- Drawing ---
   // Paints the client area (waiting picture, or the cached spectrogram and the cursor).
   void DrawView(QPainter& window);
@@ -146,7 +154,9 @@ class CTestView {
   // What the command rules read.
   ViewStatus Status() const;
   // Busy rule: an analysis runs or waits, or playback plays or is paused.
-  bool IsDataBusy() const { return m_analysis.IsBusy() || m_playback.IsPlayingOrPaused(); }
+  bool IsDataBusy() const {
+    return m_analysis.IsBusy() || m_playback.IsPlayingOrPaused() || m_recording.IsReading();
+  }
   // The analysis conditions report; empty while no file was chosen.
   std::string AnalysisConditionsText() const;
   // What saving the analysis writes, borrowing the result's arrays. Only
@@ -173,6 +183,8 @@ class CTestView {
   void ReportMessage(const std::string& text);
   bool AskAndOpen(OpenMode mode);
   std::string ResolveSourcePath(const std::string& filePath);
+  bool DecodeBuiltIn(const std::string& source);
+  bool RunInBackground(const std::function<bool(const std::atomic<bool>& cancel)>& work);
   bool LoadRecording(const std::string& filePath, const std::string& readPath);
   void PrepareForAnalysis();
   void ApplyVocalCut();

@@ -140,7 +140,7 @@ TEST_F(CliAnalyse, RefusedInputWritesNothing) {
       {WriteFile("eight.wav", WavBytes(eightBit)),
        "16/24bit, 22.05kHz以上のwavファイルのみ有効です。"},
       {WriteFile("slow.wav", WavBytes(slow)), "16/24bit, 22.05kHz以上のwavファイルのみ有効です。"},
-      {WriteFile("song.mp3", "ID3\x03not a wave file"), "mmioDescend(WAVE) failed."},
+      {WriteFile("song.mp3", "ID3\x03not a wave file"), "Cannot decode "},
       {(dir_ / "missing.wav").string(), "mmioOpen(MMIO_READ) failed."},
       {WriteFile("cut.wav", WavBytes(MakeMusic(44100, 2, 16, 0.1)).substr(0, 2000)),
        "File read error."},

@@ -12,7 +12,12 @@
 namespace velmio::test {
 namespace {
 
-constexpr char kWaveFilter[] = "音声ファイル(*.wav)|*.wav||";
+constexpr char kWaveFilter[] =
+    "音声ファイル(*.wav;*.mp3;*.mp4;*.m4a;*.aac;*.flv;*.flac;*.ogg;*.oga;*.opus;*.aiff;*.aif;*."
+    "webm;"
+    "*.wma)|*.wav;*.mp3;*.mp4;*.m4a;*.aac;*.flv;*.flac;*.ogg;*.oga;*.opus;*.aiff;*.aif;*.webm;*."
+    "wma|"
+    "すべてのファイル(*.*)|*.*|";
 constexpr char kDecoderFilter[] =
     "音声ファイル(*.wav;*.mp3;*.mp4;*.aac;*.flv)|*.wav;*.mp3;*.mp4;*.aac;*.flv|"
     "すべてのファイル(*.*)|*.*|";
@@ -218,9 +223,6 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, OpenFailureTest,
     testing::Values(
         FailureCase{"Missing", "gone.wav", "", "mmioOpen(MMIO_READ) failed.", false},
-        FailureCase{"Mp3WithoutDecoder", "song.mp3",
-                    std::string("ID3\x03\0\0\0\0\0\x21", 10) + std::string(400, '\x55'),
-                    "mmioDescend(WAVE) failed.", false},
         FailureCase{"EightBit", "eight.wav", WavImage(Pcm(1, 44100, 8), std::string(4410, '\x80')),
                     "16/24bit, 22.05kHz以上のwavファイルのみ有効です。", false},
         FailureCase{"SixteenKilohertz", "low.wav", ToneWav(1, 16000, 16, 0.2),
@@ -258,6 +260,27 @@ TEST_F(OpenFlowTest, DecoderRunsOnlyForOtherExtensions) {
   EXPECT_EQ(host.titles.back(), "song.mp3");
   EXPECT_EQ(view->Recording().SampleRate(), 22050);
   EXPECT_TRUE(host.messages.empty());
+}
+
+// Without an external decoder the program decodes other files itself; one
+// it cannot read is named in the message and changes nothing, like a failed
+// external decoder.
+TEST_F(OpenFlowTest, UndecodableFileKeepsThePreviousAnalysis) {
+  OpenAndFinish(WriteTone("a.wav", 1, 44100, 16, 0.2));
+  const std::string song =
+      dir.Write("song.mp3", std::string("ID3\x03\0\0\0\0\0\x21", 10) + std::string(400, '\x55'));
+  host.messages.clear();
+  const std::size_t titles = host.titles.size();
+
+  EXPECT_FALSE(OpenChosen(song));
+
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text.rfind("Cannot decode " + song + ": ", 0), 0u);
+  EXPECT_EQ(host.titles.size(), titles);
+  EXPECT_EQ(view->CurrentAnalysis().State(), AnalysisState::kTakenOver);
+  EXPECT_TRUE(view->Recording().IsFileOpen());
+  EXPECT_FALSE(view->IsDataBusy());
+  EXPECT_FALSE(fs::exists(dir / "temp.wav"));
 }
 
 TEST_F(OpenFlowTest, FailedDecodingKeepsThePreviousAnalysis) {

@@ -7,6 +7,7 @@
 
 #include "app/cli/AnalyseCommand.h"
 #include "app/cli/RenderCommand.h"
+#include "app/cli/TempoCommand.h"
 
 namespace {
 
@@ -16,8 +17,10 @@ constexpr char kUsage[] =
     "X,Y]\n"
     "                  [--gain DB] [--range DB] [--color] [--grid octave|frequency] [--hover Y]\n"
     "                  [--harmonics N] [--waveform]\n"
+    "       velmio-cli tempo INPUT.wav [ANALYSIS OPTIONS] [--gain DB] [--range DB]\n"
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
-    "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n";
+    "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n"
+    "                  [--vocal cut|extract|off] [--vocal-low C2 ... C5]\n";
 
 // Qt's own notices (about runtime folders, fonts, platforms) are not the
 // tool's output: stderr carries the progress and the user's messages only.
@@ -39,7 +42,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (verb != "analyse" && verb != "analyze" && verb != "render") {
+  if (verb != "analyse" && verb != "analyze" && verb != "render" && verb != "tempo") {
     std::fprintf(stderr, "velmio-cli: unknown command %s\n%s", verb.c_str(), kUsage);
     return 2;
   }
@@ -48,6 +51,7 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(DropQtNotices);
   int qtArgc = 1;
   QGuiApplication application(qtArgc, argv);
+  if (verb == "tempo") return velmio::cli::RunTempoCommand(args);
   return verb == "render" ? velmio::cli::RunRenderCommand(args)
                           : velmio::cli::RunAnalyseCommand(args);
 }

@@ -44,6 +44,14 @@ std::string ApplyAnalysisOption(const std::string& name, const std::string& valu
     number = ParseOctaveNote(value);
     if (number < 72) return "--high takes C6, C7, C8, C9 or C10";
     s.m_highNote = number;
+  } else if (name == "--vocal") {
+    number = value == "off" ? 0 : value == "cut" ? 1 : value == "extract" ? 2 : -1;
+    if (number < 0) return "--vocal takes cut, extract or off";
+    s.m_vocalCutMode = number;
+  } else if (name == "--vocal-low") {
+    number = ParseVocalNote(value);
+    if (number < 0) return "--vocal-low takes a note from C2 to C5 (C2, C#2, D2 ... C5)";
+    s.m_vocalLowestNote = number;
   } else {
     return "unknown option " + name;
   }
@@ -57,7 +65,7 @@ using VerbOption =
     std::function<Handled(const std::string& name, const ValueReader& next, std::string& error)>;
 
 bool ParseCommon(const std::vector<std::string>& args, AnalyseOptions& options, std::string& error,
-                 const VerbOption& verbOption) {
+                 const VerbOption& verbOption, bool outputNeeded = true) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg.size() < 2 || arg[0] != '-') {
@@ -90,8 +98,8 @@ bool ParseCommon(const std::vector<std::string>& args, AnalyseOptions& options, 
     error = ApplyAnalysisOption(arg, value, options.settings);
     if (!error.empty()) return false;
   }
-  if (options.input.empty() || options.output.empty()) {
-    error = "an input file and -o OUTPUT are needed";
+  if (options.input.empty() || (outputNeeded && options.output.empty())) {
+    error = outputNeeded ? "an input file and -o OUTPUT are needed" : "an input file is needed";
     return false;
   }
   return true;
@@ -153,7 +161,33 @@ Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std:
   return Handled::kNo;
 }
 
+Handled ApplyTempoOption(const std::string& name, const ValueReader& next, std::string& error,
+                         TempoOptions& t) {
+  if (name == "--gain") return ReadInt(name, next, error, -1000, t.gainDb);
+  if (name == "--range") return ReadInt(name, next, error, 1, t.rangeDb);
+  return Handled::kNo;
+}
+
 }  // namespace
+
+int ParseVocalNote(const std::string& text) {
+  static constexpr int kOffsets[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+  if (text.size() < 2) return -1;
+  const char letter = static_cast<char>(text[0] & ~0x20);
+  if (letter < 'A' || letter > 'G') return -1;
+  std::size_t at = 1;
+  int semitone = kOffsets[letter - 'A'];
+  if (text[at] == '#') {
+    ++semitone;
+    ++at;
+  } else if (text[at] == '_') {
+    ++at;
+  }
+  int octave = 0;
+  if (!ParseInt(text.substr(at), octave) || octave < 0 || octave > 10) return -1;
+  const int index = 12 * octave + semitone - 24;
+  return index >= 0 && index <= 36 ? index : -1;
+}
 
 int ParseOctaveNote(const std::string& text) {
   int octave = 0;
@@ -166,6 +200,21 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const std::vector<std::string>
                                                   std::string& error) {
   AnalyseOptions options;
   if (!ParseCommon(args, options, error, {})) return std::nullopt;
+  return options;
+}
+
+std::optional<TempoOptions> ParseTempoOptions(const std::vector<std::string>& args,
+                                              std::string& error) {
+  TempoOptions options;
+  const VerbOption tempoOption = [&options](const std::string& name, const ValueReader& next,
+                                            std::string& message) {
+    return ApplyTempoOption(name, next, message, options);
+  };
+  if (!ParseCommon(args, options.analysis, error, tempoOption, false)) return std::nullopt;
+  if (!options.analysis.output.empty()) {
+    error = "writes its result to the standard output; -o is not taken";
+    return std::nullopt;
+  }
   return options;
 }
 

@@ -16,7 +16,8 @@ struct AnalyseOptions {
 };
 
 // Parses "INPUT -o OUTPUT [--bins N] [--window cq|trapezoid] [--a4 HZ]
-// [--low NOTE] [--high NOTE]". On a mistake returns nothing and sets `error`.
+// [--low NOTE] [--high NOTE] [--vocal cut|extract|off] [--vocal-low NOTE]".
+// On a mistake returns nothing and sets `error`.
 std::optional<AnalyseOptions> ParseAnalyseOptions(const std::vector<std::string>& args,
                                                   std::string& error);
 
@@ -39,7 +40,20 @@ struct RenderOptions {
 std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
                                                 std::string& error);
 
+struct TempoOptions {
+  AnalyseOptions analysis;  // no output file
+  std::optional<int> gainDb;
+  std::optional<int> rangeDb;
+};
+
+// Parses "INPUT" with the analysis options and [--gain DB] [--range DB].
+std::optional<TempoOptions> ParseTempoOptions(const std::vector<std::string>& args,
+                                              std::string& error);
+
 // "C0".."C10" to semitones above C0, or -1.
 int ParseOctaveNote(const std::string& text);
+// The lowest vocal note, "C2" ... "C5" ("C#2", "G3", also "G_3" as the
+// settings dialog spells it), to its index 0 ... 36 (semitones above C2), or -1.
+int ParseVocalNote(const std::string& text);
 
 }  // namespace velmio::cli
