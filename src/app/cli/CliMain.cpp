@@ -25,7 +25,9 @@ constexpr char kUsage[] =
     "HZ]\n"
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
     "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n"
-    "                  [--vocal cut|extract|off] [--vocal-low C2 ... C5]\n";
+    "                  [--vocal cut|extract|off] [--vocal-low C2 ... C5]\n"
+    "                  [--pitch LOW-HIGH (single voice, notes C0 ... C8, e.g. G2-E5)]\n"
+    "                  [--formants 0|1|2 (formant tracks at that sensitivity)]\n";
 
 // Qt's own notices (about runtime folders, fonts, platforms) are not the
 // tool's output: stderr carries the progress and the user's messages only.
