@@ -32,6 +32,11 @@ class LittleEndianWriter {
 
   void Int32(int32_t value) { Word(static_cast<uint32_t>(value)); }
   void Float32(float value) { Word(std::bit_cast<uint32_t>(value)); }
+  void Int16(int16_t value) {
+    const auto bits = static_cast<uint16_t>(value);
+    Byte(static_cast<uint8_t>(bits & 0xff));
+    Byte(static_cast<uint8_t>(bits >> 8));
+  }
   void Floats(std::span<const float> values) {
     for (float v : values) Float32(v);
   }
@@ -90,9 +95,16 @@ std::string RefusalReason(const AnalysisFileContents& c) {
     return "Source file path is too long to save (511 bytes at most).";
   // The field ends at the first NUL, so an embedded one would cut the path short too.
   if (c.filePath.find('\0') != std::string::npos) return "Source file path contains a NUL byte.";
-  // Without a pitch section a nonzero flag would make readers take the zero
-  // block for pitch data; dropping the flag would silently lose the mode.
-  if (c.pitchEnabled != 0) return "Saving single-voice pitch data is not supported yet.";
+  // Readers take whatever follows a nonzero flag for the pitch section, so
+  // the section must be whole.
+  if (c.pitchEnabled != 0) {
+    const auto marks = static_cast<uint64_t>(c.markCount) + 1;
+    const bool marksFit =
+        c.markCount == 0 || (c.pitchMarks.size() >= marks && c.periodPeaks.size() >= marks);
+    if (c.pitchTrack.size() != static_cast<uint64_t>(c.frameCount) || c.markCount < 0 ||
+        !marksFit)
+      return "Single-voice pitch data does not match the frame count.";
+  }
   return {};
 }
 
@@ -125,12 +137,26 @@ void WriteVoiceOptions(LittleEndianWriter& out, const AnalysisFileContents& c) {
   out.Zeros(4 * kReservedAfterVoice);
 }
 
+void WritePitchSection(LittleEndianWriter& out, const AnalysisFileContents& c) {
+  for (int16_t v : c.pitchTrack) out.Int16(v);
+  for (int32_t v : c.voiceWindowState) out.Int32(v);
+  out.Int32(c.markCount);
+  if (c.markCount <= 0) return;
+  const auto entries = static_cast<std::size_t>(c.markCount) + 1;
+  for (int32_t v : c.pitchMarks.first(entries)) out.Int32(v);
+  for (int16_t v : c.periodPeaks.first(entries)) out.Int16(v);
+}
+
 void WriteContents(LittleEndianWriter& out, const AnalysisFileContents& c) {
   WriteHeaderAndMatrix(out, c);
   WriteTempo(out, c.tempo);
   out.Floats(c.frameEnergy);
   WriteVoiceOptions(out, c);
-  out.Zeros(4 * static_cast<std::size_t>(c.frameCount));  // no pitch section
+  if (c.pitchEnabled != 0) {
+    WritePitchSection(out, c);
+  } else {
+    out.Zeros(4 * static_cast<std::size_t>(c.frameCount));
+  }
 }
 
 }  // namespace

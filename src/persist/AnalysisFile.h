@@ -3,6 +3,7 @@
 // without analysing the recording again. It holds the display matrix, the
 // frame energy, the display and tempo settings, the single-voice options and
 // the path of the source audio, never the samples.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -27,14 +28,23 @@ struct AnalysisFileContents {
   TempoGrid tempo;                     // tempo 0 -> written as {0,4,4,0}
   int32_t pitchEnabled = 0, pitchLowNote = 31, pitchHighNote = 64, missingFundamental = 0,
           vocalCutApplied = 0, vocalLowestNote = 19;
+  // The pitch section, written in place of the zero block when pitchEnabled
+  // is nonzero: frameCount track values, the state of the voice-conversion
+  // window (lowest-note index, highest-note index, Pitch and Formant slider
+  // positions), the mark count and, when it is positive, markCount + 1 marks
+  // and peaks.
+  std::span<const int16_t> pitchTrack;
+  std::array<int32_t, 4> voiceWindowState{31, 64, 0, 0};
+  int32_t markCount = 0;
+  std::span<const int32_t> pitchMarks;
+  std::span<const int16_t> periodPeaks;
 };
 
 // Writes the file at `path`. The data goes to a temporary file beside `path`
 // that replaces `path` only once everything is written, so a failed save leaves
 // an existing file as it was. Contents that the file cannot represent (spans
-// that disagree with the geometry, a source path over 511 bytes, pitch data,
-// which this writer does not store yet) are refused before anything is
-// created. Failures are reported through `report` ("File open error." when
+// that disagree with the geometry, a source path over 511 bytes, a pitch
+// section shorter than its counts) are refused before anything is created. Failures are reported through `report` ("File open error." when
 // the file cannot be created, "File write error." when writing or replacing
 // fails). Returns true on success. UI thread, or any thread that owns
 // `contents` for the duration of the call.

@@ -52,6 +52,20 @@ bool CTestView::Open(const std::string& path, OpenMode mode) {
   return true;
 }
 
+void CTestView::SetPitchRange(int32_t lowNote, int32_t highNote) {
+  m_singleVoice.SetPitchRange(lowNote, highNote);
+}
+
+bool CTestView::RerunAnalysis() {
+  if (!m_recording.IsLoaded() || !m_singleVoice.PitchEnabled() || m_analysis.IsBusy()) return false;
+  m_playback.Stop();
+  m_singleVoice.SetMode(true);
+  m_singleVoice.ClearConversionBuffers();
+  m_singleVoice.ForgetMarks();
+  StartAnalysisJob();
+  return true;
+}
+
 // The path to read: the file itself, or the decoder's WAV output when the file
 // is not a WAV file and a decoder is configured. Empty when decoding failed.
 std::string CTestView::ResolveSourcePath(const std::string& filePath) {
@@ -103,6 +117,7 @@ void CTestView::StartAnalysisJob() {
                               pcm.format.wBitsPerSample};
   m_host.ScrollTo({0, 0});
   m_host.StartTimer(kTimerProgress, kProgressTimerMs);
+  m_analysis.SetPitchRange(m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote());
   m_analysis.Start(source, m_singleVoice.PitchEnabled());
   m_host.CommandStatesChanged();
 }
@@ -147,6 +162,7 @@ void CTestView::ShowProgress(AnalysisState stage, int32_t progress) {
 
 void CTestView::TakeOverResult() {
   m_renderer.Cache().ClearKey();
+  if (m_singleVoice.PitchEnabled()) m_singleVoice.TakeDetection(m_analysis.TakePitch());
   m_display.SetBarDisplay(false);
   m_display.MarkScrollSizesDirty();
   OnInitialUpdate();

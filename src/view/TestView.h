@@ -57,6 +57,13 @@ class CTestView {
   // A file dropped on the view or named on the command line: a recording is
   // opened as by File > Open. Returns what the file was taken for.
   DropKind OpenDropped(const std::string& path);
+  // The range the single-voice analyses search for the pitch, in semitones
+  // above C0 (both inclusive); the next open or re-run uses it.
+  void SetPitchRange(int32_t lowNote, int32_t highNote);
+  // Analyses the loaded single-voice recording again with the current pitch
+  // range: playback stops, the converted voice goes silent. False (nothing
+  // done) without such a recording or while an analysis runs.
+  bool RerunAnalysis();
   // Window timers: 1 playback cursor, 2 progress and take-over, 3 legend repaint.
   void OnTimer(int id);
 

@@ -71,8 +71,20 @@ TEST(AnalysisFileFailure, RefusesContentsTheFileCannotHold) {
       {"path with a NUL inside",
        [](SampleAnalysis&, AnalysisFileContents& c) { c.filePath = std::string("/a\0b.wav", 8); },
        "Source file path contains a NUL byte."},
-      {"pitch data asked for", [](SampleAnalysis&, AnalysisFileContents& c) { c.pitchEnabled = 1; },
-       "Saving single-voice pitch data is not supported yet."},
+      {"pitch flag without a track", [](SampleAnalysis&, AnalysisFileContents& c) { c.pitchEnabled = 1; },
+       "Single-voice pitch data does not match the frame count."},
+      {"fewer marks than counted",
+       [](SampleAnalysis&, AnalysisFileContents& c) {
+         static const std::vector<int16_t> track(4, 972);
+         static const std::vector<int32_t> marks{0, 100};
+         static const std::vector<int16_t> peaks{0, 50};
+         c.pitchEnabled = 1;
+         c.pitchTrack = track;
+         c.markCount = 2;
+         c.pitchMarks = marks;
+         c.periodPeaks = peaks;
+       },
+       "Single-voice pitch data does not match the frame count."},
   };
   for (const RefusalCase& r : cases) {
     SCOPED_TRACE(r.name);
