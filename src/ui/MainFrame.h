@@ -27,6 +27,7 @@ class WaveOutDevice;
 namespace velmio::ui {
 
 class CEQdlg;
+class CVCdlg;
 class CMiscDialogBar;
 class CViewWidget;
 
@@ -84,6 +85,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void InstallPlaybackHandlers();
   // The equalizer window: made on the first show, then shown or hidden.
   void ToggleEqualizer();
+  // 単音のWavファイルを開く: the voice-conversion window, at most one.
+  void OpenVoiceDialog();
   // The space bar: PLAY when it is enabled, else STOP when that is.
   void PlayOrStop();
   void MatchOuterSize();
@@ -107,6 +110,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   std::unique_ptr<CTestView> m_view;
   // Edits the view's equalizer bank; goes before the view does.
   CEQdlg* m_eqDialog = nullptr;
+  // Shows the view's voice-conversion state; deleted once the view lets it go.
+  CVCdlg* m_vcDialog = nullptr;
 };
 
 }  // namespace velmio::ui
