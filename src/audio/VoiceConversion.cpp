@@ -4,6 +4,8 @@
 // so that every build renders the same samples.
 #include "audio/VoiceConversion.h"
 
+#include "audio/ConversionResample.h"
+
 #include <nmmintrin.h>
 
 #include <algorithm>
@@ -115,17 +117,6 @@ struct ConversionWorkAccess {
     return layout;
   }
 
-  // The natural cubic spline through acc[j - 1 ... j + 2] at t in [j, j + 1].
-  static float Spline(const float* acc, int64_t j, float t) {
-    const float b = 1.0f - t;
-    const float d = (t * t - 1.0f) * t * (1.0f / 6.0f);
-    const float e = (b * b - 1.0f) * b * (1.0f / 6.0f);
-    return (b + 0.2f * (12.0f * d - 18.0f * e)) * acc[j] +
-           0.2f * (8.0f * e - 2.0f * d) * acc[j - 1] +
-           (t + 0.2f * (12.0f * e - 18.0f * d)) * acc[j + 1] +
-           0.2f * (8.0f * d - 2.0f * e) * acc[j + 2];
-  }
-
   // Truncated toward zero and kept to ±32767.
   static int16_t ToSample(double y) {
     if (y >= 32767.0) return 32767;
@@ -133,23 +124,40 @@ struct ConversionWorkAccess {
     return static_cast<int16_t>(y);
   }
 
+  // floor(i × lola / lout), formed as every resampling path forms it.
+  static int64_t SourceIndex(int64_t i, int64_t lola, int64_t lout) {
+    const double o = static_cast<double>(i) * static_cast<double>(lola) *
+                     (1.0 / static_cast<double>(lout));
+    return static_cast<int64_t>(std::floor(o));
+  }
+
+  // One output sample: the spline inside, a straight line at the two ends.
+  static void ResampleOne(const float* acc, int64_t lola, int64_t lout, int16_t* out, int64_t i) {
+    const double o = static_cast<double>(i) * static_cast<double>(lola) *
+                     (1.0 / static_cast<double>(lout));
+    const double t = o - std::floor(o);
+    const int64_t j = std::min(SourceIndex(i, lola, lout), lola - 1);
+    if (j > 0 && j < lola - 1) {
+      ResampleSplineScalar(acc, lola, lout, out, i, i + 1);
+    } else {
+      out[i] = ToSample((1.0 - t) * acc[j] + t * acc[j + 1]);
+    }
+  }
+
   // acc (length lola, acc[lola] a copy of its last entry) read at
-  // i × lola / lout for i < stored.
+  // i × lola / lout for i < stored. The positions rise with i, so only a
+  // sample or two at each end fall outside the spline's range.
   static void Resample(const float* acc, int64_t lola, int64_t lout, int16_t* out,
                        int64_t stored) {
-    const double step = 1.0 / static_cast<double>(lout);
-    const double length = static_cast<double>(lola);
-    for (int64_t i = 0; i < stored; ++i) {
-      const double o = static_cast<double>(i) * length * step;
-      const double whole = std::floor(o);
-      const double t = o - whole;
-      const int64_t j = std::min(static_cast<int64_t>(whole), lola - 1);
-      if (j > 0 && j < lola - 1) {
-        out[i] = ToSample(Spline(acc, j, static_cast<float>(t)));
-      } else {
-        out[i] = ToSample((1.0 - t) * acc[j] + t * acc[j + 1]);
-      }
-    }
+    auto inside = [&](int64_t i) {
+      const int64_t j = SourceIndex(i, lola, lout);
+      return j > 0 && j < lola - 1;
+    };
+    int64_t first = 0;
+    while (first < stored && !inside(first)) ResampleOne(acc, lola, lout, out, first++);
+    int64_t last = stored;
+    while (last > first && !inside(last - 1)) ResampleOne(acc, lola, lout, out, --last);
+    ResampleSpline(DetectSimdLevel(), acc, lola, lout, out, first, last);
   }
 
   static ConversionResult Render(const ConversionInput& input, ConversionRatios ratios,

@@ -19,6 +19,7 @@
 #include "ui/ToolbarIcons.h"
 #include "ui/UiFonts.h"
 #include "ui/ViewWidget.h"
+#include "ui/VoiceConversionDialog.h"
 #include "view/TestView.h"
 
 namespace velmio::ui {
@@ -78,6 +79,8 @@ CMainFrame::~CMainFrame() {
   m_eqDialog = nullptr;
   delete m_tempoDialog;
   m_tempoDialog = nullptr;
+  delete m_vcDialog;
+  m_vcDialog = nullptr;
   m_view.reset();
 }
 
@@ -211,6 +214,7 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdPrint, [this] { Print(); });
   InstallPlaybackHandlers();
   SetCommandHandler(kCmdEqualizer, [this] { ToggleEqualizer(); });
+  SetCommandHandler(kCmdOpenSingleVoice, [this] { OpenVoiceDialog(); });
 }
 
 void CMainFrame::SetCommandHandler(int id, std::function<void()> handler) {
@@ -236,12 +240,14 @@ CommandContext CMainFrame::ReadContext() const {
   CommandContext c;
   static_cast<ViewStatus&>(c) = m_view->Status();
   c.eqVisible = m_eqDialog != nullptr && m_eqDialog->isVisible();
+  c.voiceConversionOpen = m_view->VoiceDialog().IsOpen();
   return c;
 }
 
 void CMainFrame::UpdateCommandStates() {
   if (m_view == nullptr) return;
   const CommandContext context = ReadContext();
+  if (m_vcDialog != nullptr) m_vcDialog->Sync();
   for (const auto& [id, action] : m_actions) {
     const CommandStatus status = EvaluateRule(id, context);
     action->setEnabled(status.enabled && HasCommandHandler(id));

@@ -28,6 +28,7 @@ namespace velmio::ui {
 
 class CEQdlg;
 class CTempoDlg;
+class CVCdlg;
 class CMiscDialogBar;
 class CViewWidget;
 
@@ -87,6 +88,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void InstallPlaybackHandlers();
   // The equalizer window: made on the first show, then shown or hidden.
   void ToggleEqualizer();
+  // 単音のWavファイルを開く: the voice-conversion window, at most one.
+  void OpenVoiceDialog();
   // The space bar: PLAY when it is enabled, else STOP when that is.
   void PlayOrStop();
   void MatchOuterSize();
@@ -117,6 +120,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   CEQdlg* m_eqDialog = nullptr;
   // Calls the view's tempo verbs; made hidden with the view, goes before it.
   CTempoDlg* m_tempoDialog = nullptr;
+  // Shows the view's voice-conversion state; deleted once the view lets it go.
+  CVCdlg* m_vcDialog = nullptr;
 };
 
 }  // namespace velmio::ui

@@ -79,6 +79,13 @@ MessageAnswer CViewWidget::ShowMessage(const std::string& text, MessageButtons b
   return answer == QMessageBox::Yes ? MessageAnswer::kYes : MessageAnswer::kNo;
 }
 
+MessageAnswer CViewWidget::AskQuestion(const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), MessageText(text),
+                  QMessageBox::Yes | QMessageBox::No, window());
+  box.setTextFormat(Qt::PlainText);
+  return box.exec() == QMessageBox::Yes ? MessageAnswer::kYes : MessageAnswer::kNo;
+}
+
 std::optional<std::string> CViewWidget::AskOpenPath(const std::string& filter,
                                                     const std::string& defaultExtension) {
   return AskPath(false, filter, defaultExtension);

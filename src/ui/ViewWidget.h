@@ -28,6 +28,7 @@ class CViewWidget : public QAbstractScrollArea, public Host {
 
   // --- Host ---
   MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;
+  MessageAnswer AskQuestion(const std::string& text, const std::string& caption) override;
   std::optional<std::string> AskOpenPath(const std::string& filter,
                                          const std::string& defaultExtension) override;
   std::optional<std::string> AskSavePath(const std::string& filter,

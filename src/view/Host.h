@@ -51,6 +51,7 @@ constexpr int kControlVocalMode = 1046;
 constexpr int kTimerPlayback = 1;
 constexpr int kTimerProgress = 2;
 constexpr int kTimerLegend = 3;
+constexpr int kTimerConversion = 4;  // the voice-conversion dialog's ratio watcher
 
 class Host {
  public:
@@ -58,6 +59,11 @@ class Host {
 
   // Modal message box with the program's caption; `\r\n` in text is a line break.
   virtual MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) = 0;
+  // A Yes/No question with a caption of its own; without one, the program's.
+  virtual MessageAnswer AskQuestion(const std::string& text, const std::string& caption) {
+    (void)caption;
+    return ShowMessage(text, MessageButtons::kYesNo);
+  }
   // File dialogs; filter in the "description|patterns|...||" form. Nothing on cancel.
   virtual std::optional<std::string> AskOpenPath(const std::string& filter,
                                                  const std::string& defaultExtension) = 0;

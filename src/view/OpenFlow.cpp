@@ -140,7 +140,7 @@ bool CTestView::RerunAnalysis() {
   if (!m_recording.IsLoaded() || !m_singleVoice.PitchEnabled() || m_analysis.IsBusy()) return false;
   m_playback.Stop();
   m_singleVoice.SetMode(true);
-  m_singleVoice.ClearConversionBuffers();
+  PrepareConversion();  // silent again; a rendering still running ends first
   m_singleVoice.ForgetMarks();
   StartAnalysisJob();
   return true;
@@ -149,6 +149,7 @@ bool CTestView::RerunAnalysis() {
 bool CTestView::LoadRecording(const std::string& filePath, const std::string& readPath) {
   m_analysis.Forget();  // nothing runs here (the command is disabled while busy); be certain
   m_playback.ForgetRecording();
+  m_conversion.Release();  // it reads the samples about to be replaced
   const std::string title = std::filesystem::path(filePath).filename().string();
   return m_recording.Load(filePath, readPath, [this, &title] { m_host.SetWindowTitle(title); });
 }
@@ -157,7 +158,7 @@ void CTestView::PrepareForAnalysis() {
   ApplyVocalCut();
   if (m_singleVoice.PitchEnabled()) {
     m_recording.MixToMono();
-    m_singleVoice.PrepareConversionBuffers(m_recording.DataSize());
+    PrepareConversion();
   }
   SetEqualizerRate(m_recording.SampleRate());
   m_analysis.PrepareKernels(m_settings.Analysis(), m_recording.SampleRate());
@@ -194,6 +195,8 @@ void CTestView::StartAnalysisJob() {
                               pcm.format.wBitsPerSample};
   m_host.ScrollTo({0, 0});
   m_host.StartTimer(kTimerProgress, kProgressTimerMs);
+  // The job rewrites the mono signal a rendering reads: none may run on.
+  m_conversion.SetVoice({}, {});
   m_analysis.SetPitchRange(m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote());
   m_analysis.Start(source, m_singleVoice.PitchEnabled());
   m_host.CommandStatesChanged();
@@ -206,6 +209,8 @@ void CTestView::OnTimer(int id) {
     m_host.SetLegendImage(m_display.Legend(m_host.LegendHeight(), false));
   } else if (id == kTimerProgress) {
     OnProgressTimer();
+  } else if (id == kTimerConversion) {
+    OnConversionWatch();
   }
 }
 
@@ -247,6 +252,7 @@ void CTestView::ShowProgress(AnalysisState stage, int32_t progress) {
 void CTestView::TakeOverResult() {
   m_renderer.Cache().ClearKey();
   if (m_singleVoice.PitchEnabled()) m_singleVoice.TakeDetection(m_analysis.TakePitch());
+  TakeOverVoice();
   m_display.SetBarDisplay(false);
   m_display.MarkScrollSizesDirty();
   OnInitialUpdate();

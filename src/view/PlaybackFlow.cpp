@@ -18,9 +18,8 @@ PlaybackHooks CTestView::MakePlaybackHooks() {
   PlaybackHooks hooks;
   hooks.report = [this](const std::string& text) { ReportMessage(text); };
   hooks.recording = [this] { return RecordingForPlayback(); };
-  // Single-voice conversion is not there yet: the recording itself plays.
-  hooks.convertedSamples = [] { return std::span<const int16_t>(); };
-  hooks.renderConvertedSamples = [] {};
+  hooks.convertedSamples = [this] { return ConvertedVoiceForPlayback(); };
+  hooks.renderConvertedSamples = [this] { RenderConvertedVoice(); };
   hooks.revealFrame = [this](int32_t frame) { RevealPlayStart(frame); };
   hooks.startCursorTimer = [this] { m_host.StartTimer(kTimerPlayback, kCursorTimerMs); };
   hooks.stopCursorTimer = [this] {

@@ -11,11 +11,6 @@ bool SingleVoiceState::TogglePitchCurve() {
   return true;
 }
 
-void SingleVoiceState::PrepareConversionBuffers(int32_t dataSize) {
-  m_convertedSamples.Reset(static_cast<std::size_t>(dataSize) / 2);
-  m_olaBuffer.Reset(static_cast<std::size_t>(dataSize));
-}
-
 void SingleVoiceState::ForgetMarks() {
   m_markCount = 0;
   m_pitchMarks.assign(1, 0);
@@ -27,11 +22,6 @@ void SingleVoiceState::TakeDetection(PitchResult detection) {
   m_pitchMarks = std::move(detection.m_pitchMarks);
   m_periodPeaks = std::move(detection.m_periodPeaks);
   m_pitchTrack = std::move(detection.m_pitchTrack);
-}
-
-void SingleVoiceState::ClearConversionBuffers() {
-  std::fill(m_convertedSamples.begin(), m_convertedSamples.end(), int16_t{0});
-  std::fill(m_olaBuffer.begin(), m_olaBuffer.end(), 0.0f);
 }
 
 PitchSlice SingleVoiceState::Slice() const {

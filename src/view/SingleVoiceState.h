@@ -1,7 +1,7 @@
 #pragma once
 // The single-voice mode of the open recording: whether the analysis detects
-// the pitch and the curve is shown, the range searched, the detected track
-// and the buffers the voice conversion renders into. UI thread.
+// the pitch and the curve is shown, the range searched and the detected
+// track (the conversion session renders from it). UI thread.
 #include <cstdint>
 #include <vector>
 
@@ -29,15 +29,10 @@ class SingleVoiceState {
   int32_t PitchHighNote() const { return m_pitchHighNote; }
   int32_t MissingFundamental() const { return m_missingFundamental; }
 
-  // A file opened in the mode: fresh, silent conversion buffers for
-  // `dataSize` bytes of mono PCM.
-  void PrepareConversionBuffers(int32_t dataSize);
   // The detected periods no longer hold (a new analysis is coming).
   void ForgetMarks();
   // A finished detection: its marks, peaks and track replace the old ones.
   void TakeDetection(PitchResult detection);
-  // A new run on the loaded recording: the converted voice goes silent.
-  void ClearConversionBuffers();
 
   // Marks and peaks have MarkCount() + 1 entries (entry 0 is 0).
   int32_t MarkCount() const { return m_markCount; }
@@ -45,8 +40,6 @@ class SingleVoiceState {
   const std::vector<int16_t>& PeriodPeaks() const { return m_periodPeaks; }
   const std::vector<int16_t>& PitchTrack() const { return m_pitchTrack; }
 
-  const AlignedBuffer<int16_t>& ConvertedSamples() const { return m_convertedSamples; }
-  const AlignedBuffer<float>& OlaBuffer() const { return m_olaBuffer; }
 
   PitchSlice Slice() const;
 
@@ -63,8 +56,6 @@ class SingleVoiceState {
   std::vector<int32_t> m_pitchMarks{0};
   std::vector<int16_t> m_periodPeaks{0};
   std::vector<int16_t> m_pitchTrack;  // per frame, picture y of the pitch (row + 16)
-  AlignedBuffer<int16_t> m_convertedSamples;
-  AlignedBuffer<float> m_olaBuffer;
 };
 
 }  // namespace velmio

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "audio/ConversionSession.h"
 #include "audio/Equalizer.h"
 #include "audio/PlaybackEngine.h"
 #include "audio/RecordingSession.h"
@@ -33,6 +34,7 @@
 #include "view/TempoDialogState.h"
 #include "view/ViewSeams.h"
 #include "view/ViewStatus.h"
+#include "view/VoiceDialogState.h"
 
 namespace velmio {
 
@@ -181,6 +183,34 @@ class CTestView {
   // The tempo, bar length and start proposed for the shown result at the
   // current display levels; a zero tempo while no result is shown.
   TempoProposal ProposeTempo() const;
+  // --- The voice-conversion dialog (single-voice mode) ---
+  // 単音のWavファイルを開く: the dialog's state opens with the presets of
+  // the settings and its ratio watcher (timer 4) starts. False when it is
+  // open already (at most one dialog).
+  bool OpenVoiceDialog();
+  // "閉じる" or the close box: with an analysis not saved to a file the user
+  // is asked first, and anything but Yes keeps the dialog. Then playback
+  // stops, the presets go back to the settings and the watcher stops before
+  // the dialog goes. True when the dialog is to go.
+  bool CloseVoiceDialog();
+  const VoiceDialogState& VoiceDialog() const;
+  // The dialog's lists or sliders moved: the ratios follow at once; while
+  // playing, the watcher renders them within its next ticks.
+  void ShowVoiceSetting(const VoiceSetting& setting);
+  // Presets 1 ... 5 (slots 0 ... 4): stored with Ctrl held, else applied.
+  void ApplyOrStoreVoicePreset(int slot, bool ctrlDown);
+  void ApplyFixedVoiceSetting(FixedVoiceSetting which);
+  // "Wavを開く": asks for a WAV file and opens it in single-voice mode with
+  // the dialog's range. True when its analysis started.
+  bool OpenSingleVoice();
+  // "再実行": playback stops, the analysis runs again on the loaded voice
+  // with the dialog's range. True when it started.
+  bool RerunVoiceAnalysis();
+  // "Wavに保存": asks for a file name and writes the converted voice, mono
+  // 16-bit. A setting not rendered yet is rendered first; both ratios 1
+  // write the recording itself. False on cancel or a reported failure.
+  bool SaveConvertedWave();
+  const ConversionSession& Conversion() const;
 
   // --- Drawing ---
   // Paints the client area (waiting picture, or the cached spectrogram and the cursor).
@@ -258,6 +288,11 @@ class CTestView {
   void SetEqualizerRate(int sampleRate);
   void EstimateTempoForDialog();
   void ShowTempoDialog(bool visible);
+  void PrepareConversion();
+  void TakeOverVoice();
+  void OnConversionWatch();
+  std::span<const int16_t> ConvertedVoiceForPlayback() const;
+  void RenderConvertedVoice();
 
   Host& m_host;
   ProgramPaths m_paths;
@@ -271,6 +306,13 @@ class CTestView {
   ViewSeams m_seams;
   MidiNoteOutput m_midiOutput;
   SpectrogramRenderer m_renderer;
+  VoiceDialogState m_voiceDialog;
+  // After the recording and the analysis, whose samples and marks it
+  // borrows, so that a rendering ends before they go; before the playback
+  // engine, which reads the converted voice.
+  ConversionSession m_conversion;
+  // The ratios of the last rendering requested.
+  std::optional<ConversionRatios> m_requestedRatios;
   // Declared after the recording: the engine, and with it the open output,
   // goes before the samples and the filters it reads.
   std::unique_ptr<Equalizer> m_equalizer;

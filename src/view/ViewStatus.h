@@ -21,6 +21,7 @@ struct ViewStatus {
   bool showWaveform = false;
   bool frequencyGrid = false;
   bool loopEnabled = false;
+  bool voiceDialogOpen = false;
 };
 
 }  // namespace velmio

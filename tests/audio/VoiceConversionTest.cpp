@@ -9,7 +9,9 @@
 
 #include "ReferencePsola.h"
 #include "SungTone.h"
+#include "audio/ConversionResample.h"
 #include "audio/VoiceConversion.h"
+#include "dsp/CpuFeatures.h"
 
 namespace velmio::test {
 namespace {
@@ -190,6 +192,30 @@ TEST(VoiceConversion, ACancelledRenderingLeavesTheOutputAlone) {
   const ReferencePsolaResult reference = ReferencePsola(
       tone.signal, tone.marks, static_cast<int32_t>(tone.pcm.size()), 2.0f, 1.0f);
   EXPECT_LE(MaxDifference(after, reference), 2);
+}
+
+TEST(VoiceConversion, VectorResamplingGivesTheScalarBits) {
+#if defined(__x86_64__)
+  if (DetectSimdLevel() != SimdLevel::kAvx2Fma) GTEST_SKIP() << "no AVX2 here";
+  // Loud values so that clamping and truncation are exercised; lengths that
+  // leave remainders after the eight-sample blocks.
+  std::vector<float> acc(70001);
+  uint32_t state = 99;
+  for (float& v : acc) {
+    state = state * 1664525u + 1013904223u;
+    v = static_cast<float>(static_cast<int32_t>(state >> 8) % 90000) - 45000.0f + 0.37f;
+  }
+  for (const auto& [lola, lout] : {std::pair<int64_t, int64_t>{70000, 49497},
+                                  {35000, 70000}, {69999, 34999}, {1000, 1413}}) {
+    std::vector<int16_t> scalar(static_cast<size_t>(lout)), vector(static_cast<size_t>(lout));
+    const int64_t from = 2, to = lout - 3;
+    ResampleSplineScalar(acc.data(), lola, lout, scalar.data(), from, to);
+    ResampleSplineAvx2(acc.data(), lola, lout, vector.data(), from, to);
+    EXPECT_EQ(scalar, vector) << lola << " -> " << lout;
+  }
+#else
+  GTEST_SKIP() << "x86-64 only";
+#endif
 }
 
 TEST(VoiceConversion, SliderPositionsGiveTheRatios) {

@@ -58,7 +58,7 @@ TEST_F(SingleVoiceFlowTest, RerunSearchesTheNewRangeAndSilencesTheConvertedVoice
 
   ExpectHolds(view->SingleVoice(), DetectedOn(*view, 24, 36));
   EXPECT_NE(view->SingleVoice().PitchMarks()[1], 100);
-  const auto& converted = view->SingleVoice().ConvertedSamples();
+  const auto converted = view->Conversion().ConvertedSamples();
   EXPECT_TRUE(std::all_of(converted.begin(), converted.end(), [](int16_t v) { return v == 0; }));
 }
 

@@ -134,8 +134,8 @@ TEST_F(OpenFlowTest, PitchModeMixesDownAndReportsOneChannel) {
 
   EXPECT_EQ(view->Recording().Format().nChannels, 1);
   EXPECT_EQ(view->Recording().DataSize(), 24000 * 2);
-  EXPECT_EQ(view->SingleVoice().ConvertedSamples().size() * 2, 24000u * 2);
-  EXPECT_EQ(view->SingleVoice().OlaBuffer().size(), 24000u * 2);
+  EXPECT_EQ(view->Conversion().ConvertedSamples().size() * 2, 24000u * 2);
+  EXPECT_TRUE(view->Conversion().IsPrepared());
   EXPECT_TRUE(std::regex_match(host.LastStatus(kStatusPaneMessage).value_or(""),
                                std::regex(R"(^処理時間  \d+\.\d 秒  \(1ch 24bit 48000Hz\)$)")));
 }
