@@ -7,6 +7,7 @@
 
 #include "app/cli/AnalyseCommand.h"
 #include "app/cli/RenderCommand.h"
+#include "app/cli/StretchCommand.h"
 
 namespace {
 
@@ -16,6 +17,8 @@ constexpr char kUsage[] =
     "X,Y]\n"
     "                  [--gain DB] [--range DB] [--color] [--grid octave|frequency] [--hover Y]\n"
     "                  [--harmonics N] [--waveform]\n"
+    "       velmio-cli stretch INPUT.wav -o OUTPUT.wav --speed S [--transpose SEMITONES] "
+    "[--cents C]\n"
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
     "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n";
 
@@ -39,7 +42,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (verb != "analyse" && verb != "analyze" && verb != "render") {
+  if (verb != "analyse" && verb != "analyze" && verb != "render" && verb != "stretch") {
     std::fprintf(stderr, "velmio-cli: unknown command %s\n%s", verb.c_str(), kUsage);
     return 2;
   }
@@ -48,6 +51,7 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(DropQtNotices);
   int qtArgc = 1;
   QGuiApplication application(qtArgc, argv);
+  if (verb == "stretch") return velmio::cli::RunStretchCommand(args);
   return verb == "render" ? velmio::cli::RunRenderCommand(args)
                           : velmio::cli::RunAnalyseCommand(args);
 }
