@@ -153,6 +153,10 @@ class CTestView {
   void OnSetLoopEnd(int32_t x);
   // True when a right click at the client may open the loop popup.
   bool AcceptsLoopPopup() const;
+  // Speed and transposition of playback, brought into range; heard at once
+  // while playing. Kept across files (the window remembers them).
+  void SetPlaybackStretch(const StretchSettings& settings);
+  const StretchSettings& PlaybackStretch() const { return m_playback.Stretch(); }
 
   // --- The equalizer ---
   // The bank that playback passes its blocks through: made on first use for

@@ -19,6 +19,8 @@ class ViewSession {
 
   CliHost& Host() { return m_host; }
   CTestView& View() { return *m_view; }
+  // The output the view's playback plays into, with the bytes it "heard".
+  VirtualWaveOutDevice& WaveOut() { return m_waveOut; }
 
   // Runs the open flow on `path` and drives the progress timer until the result
   // is taken over. False when the file was refused (the reason is on stderr).
