@@ -1,7 +1,6 @@
 #include "ui/MainFrame.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -33,7 +32,7 @@ constexpr char kPositionPaneInitialText[] = "  0:00.0 / 0:00.0";
 }  // namespace
 
 CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut)
-    : m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
+    : m_openUrl([this](const QUrl& url) { OpenHelpPage(url); }) {
   setFont(UiFont());
   setWindowIcon(ApplicationIcon());
   setWindowTitle(QString::fromUtf8(kInitialTitle));
@@ -134,6 +133,7 @@ void CMainFrame::CreateToolBars() {
       tools->widgetForAction(m_actions.at(id))->setStyle(compact);
     }
   }
+  CreateZoomToolBar();
   addToolBarBreak(Qt::TopToolBarArea);
   QToolBar* bar = addToolBar(QStringLiteral("ダイアログバー"));
   bar->setObjectName(QStringLiteral("dialogbar"));
@@ -175,6 +175,7 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdNewDocument, [this] { NewDocument(); });
   SetCommandHandler(kCmdPrint, [this] { Print(); });
   InstallPlaybackHandlers();
+  InstallNavigationHandlers();
   SetCommandHandler(kCmdEqualizer, [this] { ToggleEqualizer(); });
 }
 

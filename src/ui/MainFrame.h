@@ -82,6 +82,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void CreateStatusBar();
   void InstallHandlers();
   void InstallPlaybackHandlers();
+  void InstallNavigationHandlers();
+  void CreateZoomToolBar();
   // The equalizer window: made on the first show, then shown or hidden.
   void ToggleEqualizer();
   // The space bar: PLAY when it is enabled, else STOP when that is.
@@ -91,6 +93,9 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   // The shell's own commands.
   void ShowAnalysisConditions();
   void ShowHelp();
+  // The desktop's handler opens the page; a missing page or a desktop
+  // without a handler is said in a message box.
+  void OpenHelpPage(const QUrl& url);
   void ShowAbout();
   void NewDocument();
   void Print();

@@ -23,6 +23,10 @@ class DisplayState {
   // The zoom in time (a step of kZoomSteps; others give one frame per column).
   void SetZoomStep(int step) { m_timeScale = TimeScale::FromStep(step); }
   const TimeScale& Scale() const { return m_timeScale; }
+  // A new result is shown from the middle of its pitch range (where most
+  // music lies) instead of its top.
+  void SetOpenAtMiddleOfRange(bool on) { m_openAtMiddle = on; }
+  bool OpensAtMiddleOfRange() const { return m_openAtMiddle; }
   bool ShowsWaveform() const { return m_showWaveform; }
   bool FrequencyGrid() const { return m_frequencyGrid; }
   bool BarDisplay() const { return m_barDisplay; }
@@ -59,6 +63,7 @@ class DisplayState {
   bool m_frequencyGrid = false;
   bool m_barDisplay = false;
   TimeScale m_timeScale;
+  bool m_openAtMiddle = false;
   int32_t m_hoverY = -1;
   int64_t m_lastHoverClock = 0;  // clock of the last accepted mouse move
   int32_t m_lastPositionMs = 0;

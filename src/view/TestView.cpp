@@ -144,6 +144,7 @@ ViewStatus CTestView::Status() const {
   status.showWaveform = m_display.ShowsWaveform();
   status.frequencyGrid = m_display.FrequencyGrid();
   status.loopEnabled = m_playback.LoopEnabled();
+  status.zoomStep = ZoomStep();
   return status;
 }
 

@@ -85,6 +85,10 @@ class CTestView {
   // timer); the loaded recording and its result stay.
   void OnNewDocument();
 
+  // A new result is shown from the middle of its pitch range instead of its
+  // top octave (the desktop program's choice; off by default).
+  void SetOpenAtMiddleOfRange(bool on) { m_display.SetOpenAtMiddleOfRange(on); }
+
   // --- Zoom in time and moving in time ---
   // The zoom step (see TimeScale): 1 one frame per column, 2 and 4 columns
   // per frame, -2 ... -32 frames per column.
@@ -140,6 +144,13 @@ class CTestView {
   void OnSetLoopEnd(int32_t x);
   // True when a right click at the client may open the loop popup.
   bool AcceptsLoopPopup() const;
+  // A / B with the loop on: the loop start / end at the play position, also
+  // while playing (the play then starts again at the loop start).
+  void SetLoopStartAtPlayPosition();
+  void SetLoopEndAtPlayPosition();
+  // A drag across the time ruler from client x0 to x1: the loop over those
+  // columns' frames, switched on where the LOOP command could switch it.
+  void SelectLoopRange(int32_t x0, int32_t x1);
 
   // --- The equalizer ---
   // The bank that playback passes its blocks through: made on first use for
@@ -216,6 +227,8 @@ class CTestView {
   void OnPlaybackTimer();
   void FollowCursor(int32_t frame);
   void SetLoopPoint(int32_t x, bool end);
+  void SetLoopPointAtPlayPosition(bool end);
+  void ReplaceLoopRange(int32_t start, int32_t end);
   void ShowLoopLabel();
   void SetEqualizerRate(int sampleRate);
 
