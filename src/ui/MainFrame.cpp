@@ -28,6 +28,7 @@ constexpr int kRefreshMilliseconds = 250;
 constexpr char kInitialTitle[] = "無題 - velmio";
 constexpr char kPositionPaneWidthText[] = " 00:00.0 / 00:00.0";
 constexpr char kPositionPaneInitialText[] = "  0:00.0 / 0:00.0";
+constexpr char kReadOutPaneWidthText[] = "C#10 − 50¢ 20000.0 Hz  10:00.000  −100 dB";
 
 }  // namespace
 
@@ -153,7 +154,11 @@ void CMainFrame::CreateStatusBar() {
                                         QString::fromLatin1(kPositionPaneWidthText)) +
                                     8);
   m_statusPanes[1]->setText(QString::fromLatin1(kPositionPaneInitialText));
+  m_statusPanes[2]->setMinimumWidth(m_statusPanes[2]->fontMetrics().horizontalAdvance(
+                                        QString::fromUtf8(kReadOutPaneWidthText)) +
+                                    8);
   status->addWidget(m_statusPanes[0], 1);
+  status->addPermanentWidget(m_statusPanes[2]);
   status->addPermanentWidget(m_statusPanes[1]);
 }
 
@@ -221,11 +226,11 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 QString CMainFrame::StatusText(int pane) const {
-  return pane >= 0 && pane < 2 ? m_statusPanes[pane]->text() : QString();
+  return pane >= 0 && pane < 3 ? m_statusPanes[pane]->text() : QString();
 }
 
 void CMainFrame::SetStatusText(int pane, const QString& text) {
-  if (pane >= 0 && pane < 2) m_statusPanes[pane]->setText(text);
+  if (pane >= 0 && pane < 3) m_statusPanes[pane]->setText(text);
 }
 
 void CMainFrame::SetControlText(int controlId, const QString& text) {

@@ -105,7 +105,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   std::function<void(const QUrl&)> m_openUrl;
   CMiscDialogBar* m_dialogBar = nullptr;
   CViewWidget* m_viewWidget = nullptr;
-  QLabel* m_statusPanes[2] = {nullptr, nullptr};
+  // Prompts and progress, position and length, the read-out at the mouse.
+  QLabel* m_statusPanes[3] = {nullptr, nullptr, nullptr};
   QMenu* m_loopMenu = nullptr;
   QPoint m_loopClickPoint;  // client point of the right click, for the loop commands
   QTimer* m_refreshTimer = nullptr;

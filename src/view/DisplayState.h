@@ -6,6 +6,7 @@
 // settings record; Slice() joins both for the renderer. UI thread.
 #include <QImage>
 #include <cstdint>
+#include <string>
 
 #include "persist/AnalysisSettings.h"
 #include "view/RenderInputs.h"
@@ -39,6 +40,13 @@ class DisplayState {
   void SetHover(int32_t y) { m_hoverY = y; }
   int32_t HoverY() const { return m_hoverY; }
 
+  // True when `text` differs from the read-out shown last, which it becomes.
+  bool TakeReadOut(const std::string& text) {
+    if (text == m_lastReadOut) return false;
+    m_lastReadOut = text;
+    return true;
+  }
+
   // The position of the time read-out: a negative value repeats the last one.
   int32_t RememberPosition(int32_t positionMs);
   // True when the stage (an analysis state) or its progress differs from
@@ -67,6 +75,7 @@ class DisplayState {
   int32_t m_hoverY = -1;
   int64_t m_lastHoverClock = 0;  // clock of the last accepted mouse move
   int32_t m_lastPositionMs = 0;
+  std::string m_lastReadOut;
   int32_t m_lastStageShown = -1;
   int32_t m_lastProgressShown = -1;
   bool m_scrollSizesDirty = false;

@@ -121,6 +121,9 @@ class CTestView {
   // A mouse move over the client area; re-renders the hover band at most
   // every 50 ms.
   void OnMouseMove(int32_t x, int32_t y);
+  // The read-out of the cell at client (x, y): note, cents, frequency, time
+  // and level; empty outside the picture's rows or without a result.
+  std::string ReadOutAt(int32_t x, int32_t y) const;
   // The hover band at client row y, at once (batch rendering).
   void SetHover(int32_t y);
   void OnLButtonDblClk(int32_t x, int32_t y);
@@ -230,6 +233,7 @@ class CTestView {
   void SetLoopPointAtPlayPosition(bool end);
   void ReplaceLoopRange(int32_t start, int32_t end);
   void ShowLoopLabel();
+  void ShowReadOut(int32_t x, int32_t y);
   void SetEqualizerRate(int sampleRate);
 
   Host& m_host;
