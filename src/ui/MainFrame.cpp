@@ -38,11 +38,12 @@ constexpr char kWidestMessageText[] = "処理時間  000.0 秒  (2ch 24bit 19200
 // One octave of the picture under the ruler, and a little more than the keyboard.
 constexpr int kMinimumViewHeight = 16 + 8 * 12 + 20;
 constexpr int kMinimumViewWidth = 40 + 160;
+constexpr char kReadOutPaneWidthText[] = "C#10 − 50¢ 20000.0 Hz  10:00.000  −100 dB";
 
 }  // namespace
 
 CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut)
-    : m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
+    : m_openUrl([this](const QUrl& url) { OpenHelpPage(url); }) {
   setFont(UiFont());
   setWindowIcon(ApplicationIcon());
   setWindowTitle(QString::fromUtf8(kInitialTitle));
@@ -171,6 +172,7 @@ void CMainFrame::CreateToolBars() {
       tools->widgetForAction(m_actions.at(id))->setStyle(compact);
     }
   }
+  CreateZoomToolBar();
   addToolBarBreak(Qt::TopToolBarArea);
   QToolBar* bar = addToolBar(QStringLiteral("ダイアログバー"));
   bar->setObjectName(QStringLiteral("dialogbar"));
@@ -190,7 +192,11 @@ void CMainFrame::CreateStatusBar() {
                                         QString::fromLatin1(kPositionPaneWidthText)) +
                                     8);
   m_statusPanes[1]->setText(QString::fromLatin1(kPositionPaneInitialText));
+  m_statusPanes[2]->setMinimumWidth(m_statusPanes[2]->fontMetrics().horizontalAdvance(
+                                        QString::fromUtf8(kReadOutPaneWidthText)) +
+                                    8);
   status->addWidget(m_statusPanes[0], 1);
+  status->addPermanentWidget(m_statusPanes[2]);
   status->addPermanentWidget(m_statusPanes[1]);
 }
 
@@ -213,6 +219,7 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdNewDocument, [this] { NewDocument(); });
   SetCommandHandler(kCmdPrint, [this] { Print(); });
   InstallPlaybackHandlers();
+  InstallNavigationHandlers();
   SetCommandHandler(kCmdEqualizer, [this] { ToggleEqualizer(); });
   SetCommandHandler(kCmdOpenSingleVoice, [this] { OpenVoiceDialog(); });
 }
@@ -261,11 +268,11 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 QString CMainFrame::StatusText(int pane) const {
-  return pane >= 0 && pane < 2 ? m_statusPanes[pane]->text() : QString();
+  return pane >= 0 && pane < 3 ? m_statusPanes[pane]->text() : QString();
 }
 
 void CMainFrame::SetStatusText(int pane, const QString& text) {
-  if (pane >= 0 && pane < 2) m_statusPanes[pane]->setText(text);
+  if (pane >= 0 && pane < 3) m_statusPanes[pane]->setText(text);
 }
 
 void CMainFrame::SetControlText(int controlId, const QString& text) {

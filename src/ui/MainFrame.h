@@ -86,6 +86,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void CreateStatusBar();
   void InstallHandlers();
   void InstallPlaybackHandlers();
+  void InstallNavigationHandlers();
+  void CreateZoomToolBar();
   // The equalizer window: made on the first show, then shown or hidden.
   void ToggleEqualizer();
   // 単音のWavファイルを開く: the voice-conversion window, at most one.
@@ -102,6 +104,9 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   // The shell's own commands.
   void ShowAnalysisConditions();
   void ShowHelp();
+  // The desktop's handler opens the page; a missing page or a desktop
+  // without a handler is said in a message box.
+  void OpenHelpPage(const QUrl& url);
   void ShowAbout();
   void NewDocument();
   void Print();
@@ -111,7 +116,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   std::function<void(const QUrl&)> m_openUrl;
   CMiscDialogBar* m_dialogBar = nullptr;
   CViewWidget* m_viewWidget = nullptr;
-  QLabel* m_statusPanes[2] = {nullptr, nullptr};
+  // Prompts and progress, position and length, the read-out at the mouse.
+  QLabel* m_statusPanes[3] = {nullptr, nullptr, nullptr};
   QMenu* m_loopMenu = nullptr;
   QPoint m_loopClickPoint;  // client point of the right click, for the loop commands
   QTimer* m_refreshTimer = nullptr;

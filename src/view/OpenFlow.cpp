@@ -256,10 +256,10 @@ void CTestView::TakeOverResult() {
   m_display.SetBarDisplay(false);
   m_display.MarkScrollSizesDirty();
   OnInitialUpdate();
-  // The middle of the analysed range, where most music lies, comes into
-  // view rather than its top octave.
-  const int32_t contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
-  m_host.ScrollTo({0, std::max(contentHeight - m_host.GetClientSize().height, 0) / 2});
+  if (m_display.OpensAtMiddleOfRange()) {
+    const int32_t contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
+    m_host.ScrollTo({0, std::max(contentHeight - m_host.GetClientSize().height, 0) / 2});
+  }
   UpdateLevelLabels();
   // Start and cursor back to 0, the output format of the data, stopped.
   m_playback.TakeOver(m_recording.Channels(), m_recording.SampleRate());

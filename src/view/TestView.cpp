@@ -145,6 +145,7 @@ ViewStatus CTestView::Status() const {
   status.frequencyGrid = m_display.FrequencyGrid();
   status.loopEnabled = m_playback.LoopEnabled();
   status.voiceDialogOpen = m_voiceDialog.IsOpen();
+  status.zoomStep = ZoomStep();
   return status;
 }
 

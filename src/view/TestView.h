@@ -98,6 +98,10 @@ class CTestView {
   // timer); the loaded recording and its result stay.
   void OnNewDocument();
 
+  // A new result is shown from the middle of its pitch range instead of its
+  // top octave (the desktop program's choice; off by default).
+  void SetOpenAtMiddleOfRange(bool on) { m_display.SetOpenAtMiddleOfRange(on); }
+
   // --- Zoom in time and moving in time ---
   // The zoom step (see TimeScale): 1 one frame per column, 2 and 4 columns
   // per frame, -2 ... -32 frames per column.
@@ -130,6 +134,9 @@ class CTestView {
   // A mouse move over the client area; re-renders the hover band at most
   // every 50 ms.
   void OnMouseMove(int32_t x, int32_t y);
+  // The read-out of the cell at client (x, y): note, cents, frequency, time
+  // and level; empty outside the picture's rows or without a result.
+  std::string ReadOutAt(int32_t x, int32_t y) const;
   // The hover band at client row y, at once (batch rendering).
   void SetHover(int32_t y);
   void OnLButtonDblClk(int32_t x, int32_t y);
@@ -157,6 +164,13 @@ class CTestView {
   // while playing. Kept across files (the window remembers them).
   void SetPlaybackStretch(const StretchSettings& settings);
   const StretchSettings& PlaybackStretch() const { return m_playback.Stretch(); }
+  // A / B with the loop on: the loop start / end at the play position, also
+  // while playing (the play then starts again at the loop start).
+  void SetLoopStartAtPlayPosition();
+  void SetLoopEndAtPlayPosition();
+  // A drag across the time ruler from client x0 to x1: the loop over those
+  // columns' frames, switched on where the LOOP command could switch it.
+  void SelectLoopRange(int32_t x0, int32_t x1);
 
   // --- The equalizer ---
   // The bank that playback passes its blocks through: made on first use for
@@ -288,7 +302,10 @@ class CTestView {
   void OnPlaybackTimer();
   void FollowCursor(int32_t frame);
   void SetLoopPoint(int32_t x, bool end);
+  void SetLoopPointAtPlayPosition(bool end);
+  void ReplaceLoopRange(int32_t start, int32_t end);
   void ShowLoopLabel();
+  void ShowReadOut(int32_t x, int32_t y);
   void SetEqualizerRate(int sampleRate);
   void EstimateTempoForDialog();
   void ShowTempoDialog(bool visible);
