@@ -51,6 +51,7 @@ DropKind CTestView::OpenDropped(const std::string& path) {
   // Playing, paused or analysing: the data must not change under the job or the device.
   if (IsDataBusy()) return DropKind::kIgnore;
   if (kind == DropKind::kRecording) Open(path, OpenMode::kRecording);
+  if (kind == DropKind::kAnalysisData) OpenAnalysisFile(path);
   return kind;
 }
 
@@ -74,7 +75,7 @@ bool CTestView::LoadRecording(const std::string& filePath, const std::string& re
 }
 
 void CTestView::PrepareForAnalysis() {
-  ApplyVocalCut();
+  ApplyVocalCut(m_settings.m_vocalCutMode);
   if (m_singleVoice.PitchEnabled()) {
     m_recording.MixToMono();
     m_singleVoice.PrepareConversionBuffers(m_recording.DataSize());
@@ -95,8 +96,7 @@ void CTestView::PrepareForAnalysis() {
 
 // Stereo only; without the vocal-cut tool nothing is applied, and the label
 // must not say otherwise.
-void CTestView::ApplyVocalCut() {
-  const int32_t mode = m_settings.m_vocalCutMode;
+void CTestView::ApplyVocalCut(int32_t mode) {
   if (m_recording.Channels() == 2 && mode > 0 && m_seams.applyVocalCut) {
     m_recording.RecordVocalCut(mode, m_seams.applyVocalCut(m_recording.Data(), mode));
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dsp/AlignedBuffer.h"
+#include "persist/AnalysisFile.h"
 #include "view/RenderInputs.h"
 
 namespace velmio {
@@ -33,11 +34,18 @@ class SingleVoiceState {
   void PrepareConversionBuffers(int32_t dataSize);
   // The detected periods no longer hold (a new analysis is coming).
   void ForgetMarks() { m_markCount = 0; }
+  int32_t MarkCount() const { return m_markCount; }
 
   const AlignedBuffer<int16_t>& ConvertedSamples() const { return m_convertedSamples; }
   const AlignedBuffer<float>& OlaBuffer() const { return m_olaBuffer; }
 
   PitchSlice Slice() const;
+
+  // The single-voice part of a saved analysis: flags, range, track and marks.
+  // The arrays are taken over from `saved`. Without pitch data the marks go.
+  void RestoreSaved(LoadedAnalysis& saved);
+  // The same part for saving; the spans borrow this state's arrays.
+  void DescribeForSaving(AnalysisFileContents& contents) const;
 
  private:
   // Tests set up what a saved analysis would restore.
@@ -49,7 +57,9 @@ class SingleVoiceState {
   int32_t m_pitchHighNote = 64;
   int32_t m_missingFundamental = 0;
   int32_t m_markCount = 0;
-  std::vector<int16_t> m_pitchTrack;  // per frame, picture y of the pitch (row + 16)
+  std::vector<int16_t> m_pitchTrack;   // per frame, picture y of the pitch (row + 16)
+  std::vector<int32_t> m_pitchMarks;   // m_markCount + 1 when there are marks
+  std::vector<int16_t> m_periodPeaks;  // m_markCount + 1 when there are marks
   AlignedBuffer<int16_t> m_convertedSamples;
   AlignedBuffer<float> m_olaBuffer;
 };

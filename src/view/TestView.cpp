@@ -158,11 +158,24 @@ AnalysisFileContents CTestView::AnalysisSnapshot() const {
   contents.levelDb = result.m_levelDb.span();
   contents.frameEnergy = result.m_frameEnergy.span();
   contents.tempo = m_tempo;
-  contents.pitchLowNote = m_singleVoice.PitchLowNote();
-  contents.pitchHighNote = m_singleVoice.PitchHighNote();
-  contents.missingFundamental = m_singleVoice.MissingFundamental();
   contents.vocalCutApplied = m_recording.VocalCutApplied();
   contents.vocalLowestNote = m_settings.m_vocalLowestNote;
+  m_singleVoice.DescribeForSaving(contents);
+  contents.windowState = m_settings.m_vcPresets[kVcPresetCount - 1];
+  // A pitch flag is only saved with whole pitch data behind it; a track that
+  // does not cover the frames (no detection ran) has nothing to restore.
+  if (contents.pitchEnabled != 0 &&
+      contents.pitchTrack.size() != static_cast<std::size_t>(contents.frameCount)) {
+    contents.pitchEnabled = 0;
+    contents.pitchTrack = {};
+    contents.markCount = 0;
+  }
+  if (contents.markCount > 0 &&
+      contents.pitchMarks.size() != static_cast<std::size_t>(contents.markCount) + 1) {
+    contents.markCount = 0;
+    contents.pitchMarks = {};
+    contents.periodPeaks = {};
+  }
   return contents;
 }
 

@@ -60,6 +60,17 @@ class CTestView {
   // A file dropped on the view or named on the command line: a recording is
   // opened as by File > Open. Returns what the file was taken for.
   DropKind OpenDropped(const std::string& path);
+  // --- The analysis data file ---
+  // 解析データ保存: asks for a path and saves the shown result. False when
+  // nothing was saved (cancel, nothing to save, or a reported failure).
+  bool SaveAnalysisFile();
+  // 解析データを開く: asks for a file and opens it.
+  bool OnOpenAnalysisFile();
+  // Opens the saved analysis at `path` (also for drops and the command
+  // line): the result is shown as saved over its source audio, read again,
+  // without analysing. A file that is refused changes nothing.
+  bool OpenAnalysisFile(const std::string& path);
+
   // Window timers: 1 playback cursor, 2 progress and take-over, 3 legend repaint.
   void OnTimer(int id);
 
@@ -180,7 +191,10 @@ class CTestView {
   bool RunInBackground(const std::function<bool(const std::atomic<bool>& cancel)>& work);
   bool LoadRecording(const std::string& filePath, const std::string& readPath);
   void PrepareForAnalysis();
-  void ApplyVocalCut();
+  void ApplyVocalCut(int32_t mode);
+  void InstallSavedSettings(LoadedAnalysis& saved);
+  void PrepareSavedAudio(int32_t vocalMode);
+  void ShowSavedResult();
   void StartAnalysisJob();
   void OnProgressTimer();
   void ShowProgress(AnalysisState stage, int32_t progress);

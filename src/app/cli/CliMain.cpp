@@ -18,6 +18,7 @@ constexpr char kUsage[] =
     "                  [--gain DB] [--range DB] [--color] [--grid octave|frequency] [--hover Y]\n"
     "                  [--harmonics N] [--waveform]\n"
     "       velmio-cli tempo INPUT.wav [ANALYSIS OPTIONS] [--gain DB] [--range DB]\n"
+    "       (INPUT: a WAV file or any audio file FFmpeg reads; render also takes a saved .vlx)\n"
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
     "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n"
     "                  [--vocal cut|extract|off] [--vocal-low C2 ... C5]\n";

@@ -58,4 +58,8 @@ bool ViewSession::OpenAndWait(const std::string& path) {
   return true;
 }
 
+bool ViewSession::OpenAnalysis(const std::string& path) {
+  return m_view->OpenAnalysisFile(path);
+}
+
 }  // namespace velmio::cli

@@ -21,6 +21,9 @@ class ViewSession {
   // Runs the open flow on `path` and drives the progress timer until the result
   // is taken over. False when the file was refused (the reason is on stderr).
   bool OpenAndWait(const std::string& path);
+  // Opens a saved analysis (.vlx) and its source audio. False when the file
+  // or its audio was refused (the reason is on stderr).
+  bool OpenAnalysis(const std::string& path);
 
  private:
   // A private folder for the temporary WAV of decoded input, removed at the end.
