@@ -15,6 +15,7 @@
 
 #include "audio/Equalizer.h"
 #include "audio/PlaybackEngine.h"
+#include "audio/ProcessRunner.h"
 #include "audio/RecordingSession.h"
 #include "audio/WaveOutDevice.h"
 #include "engine/Analysis.h"
@@ -179,6 +180,9 @@ class CTestView {
   MidiNoteOutput& NoteOutput();
   // The open flow's optional tools (decoder, vocal cut); empty ones are skipped.
   ViewSeams& Seams();
+  // What starts a configured external decoder; without one such a decoder
+  // cannot run and other files are read as WAV files. Must outlive the view.
+  void UseProcessRunner(ProcessRunner* runner) { m_processRunner = runner; }
 
  private:
   // The view's tests set up component states directly.
@@ -188,7 +192,8 @@ class CTestView {
   bool AskAndOpen(OpenMode mode);
   std::string ResolveSourcePath(const std::string& filePath);
   bool DecodeBuiltIn(const std::string& source);
-  bool RunInBackground(const std::function<bool(const std::atomic<bool>& cancel)>& work);
+  bool RunExternalDecoder(const std::string& source);
+  bool RunInBackground(const std::function<bool()>& work, const std::function<void()>& cancel);
   bool LoadRecording(const std::string& filePath, const std::string& readPath);
   void PrepareForAnalysis();
   void ApplyVocalCut(int32_t mode);
@@ -224,6 +229,7 @@ class CTestView {
   SingleVoiceState m_singleVoice;
   TempoGrid m_tempo;
   ViewSeams m_seams;
+  ProcessRunner* m_processRunner = nullptr;
   MidiNoteOutput m_midiOutput;
   SpectrogramRenderer m_renderer;
   // Declared after the recording: the engine, and with it the open output,

@@ -21,6 +21,7 @@ constexpr char kUsage[] =
     "       (INPUT: a WAV file or any audio file FFmpeg reads; render also takes a saved .vlx)\n"
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
     "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n"
+    "                  [--decoder PATH] (an external decoder converts non-WAV input)\n"
     "                  [--vocal cut|extract|off] [--vocal-low C2 ... C5]\n";
 
 // Qt's own notices (about runtime folders, fonts, platforms) are not the

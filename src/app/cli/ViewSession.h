@@ -6,6 +6,7 @@
 
 #include "app/cli/CliHost.h"
 #include "audio/VirtualWaveOutDevice.h"
+#include "platform/PosixProcessRunner.h"
 #include "view/TestView.h"
 
 namespace velmio::cli {
@@ -31,6 +32,8 @@ class ViewSession {
   CliHost m_host;
   // Batch runs play nothing aloud; the view's playback has an output that never sounds.
   VirtualWaveOutDevice m_waveOut;
+  // Runs an external decoder when one is given.
+  PosixProcessRunner m_processRunner;
   std::unique_ptr<CTestView> m_view;
 };
 
