@@ -61,6 +61,19 @@ void Analysis::Forget() {
   m_pitch = PitchResult{};
 }
 
+void Analysis::Install(const AnalysisParams& params, Spectrogram result) {
+  m_job.Reset();
+  m_params = params;
+  m_spectrogram = std::move(result);
+}
+
+void Analysis::InstallMonoSignal(const int16_t* mono, int32_t frames) {
+  const int32_t padded = (frames + 31) / 32 * 32;
+  m_spectrogram.m_monoSignal.Reset(static_cast<std::size_t>(padded));
+  for (int32_t i = 0; i < frames; ++i) m_spectrogram.m_monoSignal[i] = mono[i];
+  m_spectrogram.m_paddedLength = padded;
+}
+
 bool Analysis::TakeOver() {
   return m_job.TakeOver();
 }

@@ -48,6 +48,15 @@ class Analysis {
   // until the next take-over. UI thread.
   void Forget();
 
+  // A saved result takes the place of the current one without analysing;
+  // nothing is drawn until ShowInstalled. UI thread, never while busy.
+  void Install(const AnalysisParams& params, Spectrogram result);
+  // The mono signal of the loaded samples as an analysis would leave it
+  // (the voice conversion reads it): `frames` samples, zeros up to a multiple of 32.
+  void InstallMonoSignal(const int16_t* mono, int32_t frames);
+  // The installed result is shown, saved and estimated from (state 3). UI thread.
+  void ShowInstalled() { m_job.MarkTakenOver(); }
+
   AnalysisState State() const { return m_job.State(); }
   bool IsBusy() const { return IsAnalysisBusy(State()); }
   // The last run ran out of memory (see AnalysisJob::Failed).

@@ -132,6 +132,11 @@ void AnalysisJob::Reset() {
   m_analysisState.store(AnalysisState::kIdle);
 }
 
+void AnalysisJob::MarkTakenOver() {
+  Abandon();
+  m_analysisState.store(AnalysisState::kTakenOver);
+}
+
 void AnalysisJob::JoinThread() {
   if (m_thread.joinable()) m_thread.join();
 }

@@ -101,6 +101,9 @@ class AnalysisJob {
   // UI thread, while no job runs: forgets a taken-over result (a file is
   // being replaced), so nothing is drawn until the next take-over.
   void Reset();
+  // UI thread, while no job runs: a result installed without analysing (a
+  // saved analysis) is shown from now on, as if taken over.
+  void MarkTakenOver();
 
  private:
   // Tests put the job into a state directly.

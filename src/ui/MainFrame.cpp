@@ -203,6 +203,8 @@ void CMainFrame::CreateStatusBar() {
 void CMainFrame::InstallHandlers() {
   CTestView& v = *m_view;
   SetCommandHandler(kCmdFileOpen, [&v] { v.OnFileOpen(); });
+  SetCommandHandler(kCmdOpenAnalysisData, [&v] { v.OnOpenAnalysisFile(); });
+  SetCommandHandler(kCmdSaveAnalysisData, [&v] { v.SaveAnalysisFile(); });
   SetCommandHandler(kCmdGainUp, [&v] { v.OnGainUp(); });
   SetCommandHandler(kCmdGainDown, [&v] { v.OnGainDown(); });
   SetCommandHandler(kCmdRangeUp, [&v] { v.OnRangeUp(); });

@@ -77,6 +77,7 @@ DropKind CTestView::OpenDropped(const std::string& path) {
   // Playing, paused or analysing: the data must not change under the job or the device.
   if (IsDataBusy()) return DropKind::kIgnore;
   if (kind == DropKind::kRecording) Open(path, OpenMode::kRecording);
+  if (kind == DropKind::kAnalysisData) OpenAnalysisFile(path);
   return kind;
 }
 
@@ -155,7 +156,7 @@ bool CTestView::LoadRecording(const std::string& filePath, const std::string& re
 }
 
 void CTestView::PrepareForAnalysis() {
-  ApplyVocalCut();
+  ApplyVocalCut(m_settings.m_vocalCutMode);
   if (m_singleVoice.PitchEnabled()) {
     m_recording.MixToMono();
     PrepareConversion();
@@ -175,8 +176,7 @@ void CTestView::PrepareForAnalysis() {
 }
 
 // Stereo only: the label says what was done to the PCM.
-void CTestView::ApplyVocalCut() {
-  const int32_t mode = m_settings.m_vocalCutMode;
+void CTestView::ApplyVocalCut(int32_t mode) {
   if (m_recording.Channels() == 2 && mode > 0) {
     // The grey picture stays until the view repaints after the (blocking) run.
     m_host.ShowNotice(mode == 1 ? "Vocal cuting." : "Vocal extracting.");

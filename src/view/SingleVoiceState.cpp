@@ -32,4 +32,38 @@ PitchSlice SingleVoiceState::Slice() const {
   return slice;
 }
 
+void SingleVoiceState::RestoreSaved(LoadedAnalysis& saved) {
+  m_pitchEnabled = saved.pitchEnabled != 0;
+  m_showPitch = saved.showPitch != 0;
+  m_pitchLowNote = saved.pitchLowNote;
+  m_pitchHighNote = saved.pitchHighNote;
+  m_missingFundamental = saved.missingFundamental;
+  if (m_pitchEnabled) {
+    m_pitchTrack = std::move(saved.pitchTrack);
+    ForgetMarks();
+    if (saved.markCount > 0) {
+      m_markCount = saved.markCount;
+      m_pitchMarks = std::move(saved.pitchMarks);
+      m_periodPeaks = std::move(saved.periodPeaks);
+    }
+  } else {
+    m_pitchTrack.clear();
+    ForgetMarks();
+  }
+}
+
+void SingleVoiceState::DescribeForSaving(AnalysisFileContents& c) const {
+  c.pitchEnabled = m_pitchEnabled ? 1 : 0;
+  c.pitchLowNote = m_pitchLowNote;
+  c.pitchHighNote = m_pitchHighNote;
+  c.missingFundamental = m_missingFundamental;
+  if (!m_pitchEnabled) return;
+  c.pitchTrack = m_pitchTrack;
+  c.markCount = m_markCount > 0 ? m_markCount : 0;
+  if (c.markCount > 0) {
+    c.pitchMarks = m_pitchMarks;
+    c.periodPeaks = m_periodPeaks;
+  }
+}
+
 }  // namespace velmio

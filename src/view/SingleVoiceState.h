@@ -7,6 +7,7 @@
 
 #include "dsp/AlignedBuffer.h"
 #include "engine/PitchDetection.h"
+#include "persist/AnalysisFile.h"
 #include "view/RenderInputs.h"
 
 namespace velmio {
@@ -42,6 +43,12 @@ class SingleVoiceState {
 
 
   PitchSlice Slice() const;
+
+  // The single-voice part of a saved analysis: flags, range, track and marks.
+  // The arrays are taken over from `saved`. Without pitch data the marks go.
+  void RestoreSaved(LoadedAnalysis& saved);
+  // The same part for saving; the spans borrow this state's arrays.
+  void DescribeForSaving(AnalysisFileContents& contents) const;
 
  private:
   // Tests set up what a saved analysis would restore.

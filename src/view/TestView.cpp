@@ -162,26 +162,29 @@ AnalysisFileContents CTestView::AnalysisSnapshot() const {
   contents.levelDb = result.m_levelDb.span();
   contents.frameEnergy = result.m_frameEnergy.span();
   contents.tempo = m_tempo;
-  // The section is written whole, or the flag is left off: readers take
-  // whatever follows the flag for pitch data.
-  const bool pitchSection = m_singleVoice.PitchEnabled() &&
-                            m_singleVoice.PitchTrack().size() ==
-                                static_cast<std::size_t>(result.m_frameCount);
-  contents.pitchEnabled = pitchSection ? 1 : 0;
-  if (pitchSection) {
-    contents.pitchTrack = m_singleVoice.PitchTrack();
-    contents.windowState = VcPreset{m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote(), 0, 0};
-    contents.markCount = m_singleVoice.MarkCount();
-    if (contents.markCount > 0) {
-      contents.pitchMarks = m_singleVoice.PitchMarks();
-      contents.periodPeaks = m_singleVoice.PeriodPeaks();
-    }
-  }
-  contents.pitchLowNote = m_singleVoice.PitchLowNote();
-  contents.pitchHighNote = m_singleVoice.PitchHighNote();
-  contents.missingFundamental = m_singleVoice.MissingFundamental();
   contents.vocalCutApplied = m_recording.VocalCutApplied();
   contents.vocalLowestNote = m_settings.m_vocalLowestNote;
+  m_singleVoice.DescribeForSaving(contents);
+  // The voice-conversion window's state as it is now; without a window, the
+  // state one opened on this analysis would show.
+  contents.windowState = m_voiceDialog.IsOpen()
+                             ? m_voiceDialog.Current()
+                             : VcPreset{m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote(), 0, 0};
+  // A pitch flag is only saved with whole pitch data behind it; a track that
+  // does not cover the frames (no detection ran) has nothing to restore.
+  if (contents.pitchEnabled != 0 &&
+      contents.pitchTrack.size() != static_cast<std::size_t>(contents.frameCount)) {
+    contents.pitchEnabled = 0;
+    contents.pitchTrack = {};
+    contents.markCount = 0;
+  }
+  if (contents.markCount > 0 &&
+      (contents.pitchMarks.size() < static_cast<std::size_t>(contents.markCount) + 1 ||
+       contents.periodPeaks.size() < static_cast<std::size_t>(contents.markCount) + 1)) {
+    contents.markCount = 0;
+    contents.pitchMarks = {};
+    contents.periodPeaks = {};
+  }
   return contents;
 }
 

@@ -16,6 +16,7 @@
 #include "audio/ConversionSession.h"
 #include "audio/Equalizer.h"
 #include "audio/PlaybackEngine.h"
+#include "audio/ProcessRunner.h"
 #include "audio/RecordingSession.h"
 #include "audio/WaveOutDevice.h"
 #include "engine/Analysis.h"
@@ -70,6 +71,17 @@ class CTestView {
   // range: playback stops, the converted voice goes silent. False (nothing
   // done) without such a recording or while an analysis runs.
   bool RerunAnalysis();
+  // --- The analysis data file ---
+  // 解析データ保存: asks for a path and saves the shown result. False when
+  // nothing was saved (cancel, nothing to save, or a reported failure).
+  bool SaveAnalysisFile();
+  // 解析データを開く: asks for a file and opens it.
+  bool OnOpenAnalysisFile();
+  // Opens the saved analysis at `path` (also for drops and the command
+  // line): the result is shown as saved over its source audio, read again,
+  // without analysing. A file that is refused changes nothing.
+  bool OpenAnalysisFile(const std::string& path);
+
   // Window timers: 1 playback cursor, 2 progress and take-over, 3 legend repaint.
   void OnTimer(int id);
 
@@ -263,6 +275,9 @@ class CTestView {
   MidiNoteOutput& NoteOutput();
   // The open flow's optional tools (decoder, vocal cut); empty ones are skipped.
   ViewSeams& Seams();
+  // What starts a configured external decoder; without one such a decoder
+  // cannot run and other files are read as WAV files. Must outlive the view.
+  void UseProcessRunner(ProcessRunner* runner) { m_processRunner = runner; }
 
  private:
   // The view's tests set up component states directly.
@@ -272,14 +287,18 @@ class CTestView {
   bool AskAndOpen(OpenMode mode);
   std::string ResolveSourcePath(const std::string& filePath);
   bool DecodeBuiltIn(const std::string& source);
-  bool RunInBackground(const std::function<bool(const std::atomic<bool>& cancel)>& work);
+  bool RunExternalDecoder(const std::string& source);
+  bool RunInBackground(const std::function<bool()>& work, const std::function<void()>& cancel);
   bool LoadRecording(const std::string& filePath, const std::string& readPath);
   void PrepareForAnalysis();
   // False after telling the user how long a recording can be, when the
   // analysis would not fit the analysis data file or the memory left.
   bool AnalysisFits();
   void ShowNothingLoaded();
-  void ApplyVocalCut();
+  void ApplyVocalCut(int32_t mode);
+  void InstallSavedSettings(LoadedAnalysis& saved);
+  void PrepareSavedAudio(int32_t vocalMode);
+  void ShowSavedResult();
   void StartAnalysisJob();
   void OnProgressTimer();
   void ShowProgress(AnalysisState stage, int32_t progress);
@@ -325,6 +344,7 @@ class CTestView {
   TempoGrid m_tempo;
   TempoDialogState m_tempoDialog;
   ViewSeams m_seams;
+  ProcessRunner* m_processRunner = nullptr;
   MidiNoteOutput m_midiOutput;
   SpectrogramRenderer m_renderer;
   VoiceDialogState m_voiceDialog;

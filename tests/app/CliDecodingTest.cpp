@@ -72,5 +72,32 @@ TEST_F(CliDecoding, RenderDrawsADecodedFileAsItsWav) {
   EXPECT_TRUE(ReadAll(a) == ReadAll(b));
 }
 
+// --decoder runs an external decoder through the bridge instead: here the
+// stand-in, whose configuration the run puts right (a batch run says Yes).
+TEST_F(CliDecoding, ExternalDecoderConvertsTheInput) {
+  fs::create_directories(dir_ / "decoder");
+  const std::string decoder = (dir_ / "decoder/EcoDecoTooL.exe").string();
+  fs::copy_file(VELMIO_STAND_IN_DECODER, decoder);
+  WriteFile("decoder/EcoDecoTooL.ini", "[Radio]\nwav=0\noutfolder=0\n[Edit]\noutfolder=x\n");
+  const std::string wavBytes = WavBytes(MakeMusic(44100, 2, 16, 0.8));
+  const std::string wav = WriteFile("direct.wav", wavBytes);
+  // The stand-in "decodes" by copying, so a WAV under another name will do.
+  const std::string song = WriteFile("my song.mp3", wavBytes);
+  const std::string ours = (dir_ / "ours.vlx").string(), theirs = (dir_ / "theirs.vlx").string();
+  const CliRun run = Run("analyse \"" + song + "\" -o " + ours + " --decoder " + decoder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("EcoDecoTooL.iniを「ヴェルミオ」用に変更します。"), std::string::npos);
+  ASSERT_EQ(Run("analyse " + wav + " -o " + theirs).status, 0);
+  EXPECT_TRUE(WithoutPath(ReadAll(ours)) == WithoutPath(ReadAll(theirs)));
+
+  // A decoder that is not there: the bridge's message, nothing written.
+  const CliRun missing =
+      Run("analyse \"" + song + "\" -o " + (dir_ / "x.vlx").string() + " --decoder /nowhere/d.exe");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("EcoDecoTooL.exeが見つかりません。"), std::string::npos)
+      << missing.err;
+  EXPECT_FALSE(fs::exists(dir_ / "x.vlx"));
+}
+
 }  // namespace
 }  // namespace velmio

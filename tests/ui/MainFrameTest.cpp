@@ -180,8 +180,16 @@ TEST_F(MainFrameTest, DroppedFiles) {
   EXPECT_EQ(frame.windowTitle(), QStringLiteral("A.WAV"));
 }
 
+// Opened as analysis data: a file that is not there is reported as such.
 TEST_F(MainFrameTest, DroppedAnalysisDataIsNotReadAsARecording) {
+  QString text;
+  ModalAnswerer<QMessageBox> answer([&](QMessageBox* box) {
+    text = box->text();
+    box->button(QMessageBox::Ok)->click();
+  });
   Drop({QString::fromStdString(dir.File("take.VLX"))});
+  EXPECT_TRUE(answer.Answered());
+  EXPECT_EQ(text, QStringLiteral("File open error."));
   EXPECT_EQ(View().Recording().FilePath(), "");
   EXPECT_FALSE(View().CurrentAnalysis().IsBusy());
 }

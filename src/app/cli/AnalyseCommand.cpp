@@ -4,6 +4,7 @@
 
 #include "app/cli/CliOptions.h"
 #include "app/cli/ViewSession.h"
+#include "audio/PathNames.h"
 #include "persist/AnalysisFile.h"
 
 namespace velmio::cli {
@@ -18,7 +19,11 @@ int RunAnalyseCommand(const std::vector<std::string>& args) {
   ViewSession session;
   CTestView& view = session.View();
   view.UseSettings(options->settings);
-  if (!session.OpenWithOptions(options->input, options->pitch)) return 1;
+  // A saved analysis is opened and saved again as the window would.
+  const bool opened = HasExtension(options->input, ".vlx")
+                          ? session.OpenAnalysis(options->input)
+                          : session.OpenWithOptions(options->input, options->pitch);
+  if (!opened) return 1;
   const ReportFn report = [](const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
   };

@@ -22,9 +22,11 @@ class CliHost : public HeadlessHost {
   // Where the timers' ticks go (the view's OnTimer).
   void SetTimerHandler(std::function<void(int id)> handler) { m_onTimer = std::move(handler); }
 
+  // Questions are answered Yes: a batch run asked for what it does (an
+  // external decoder given with --decoder gets the settings it needs).
   MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override {
     std::fprintf(stderr, "%s\n", text.c_str());
-    return HeadlessHost::ShowMessage(text, buttons);
+    return buttons == MessageButtons::kYesNo ? MessageAnswer::kYes : MessageAnswer::kOk;
   }
   void SetStatusText(int pane, const std::string& text) override {
     if (pane != kStatusPaneMessage || text.empty()) return;

@@ -26,8 +26,10 @@ constexpr char kUsage[] =
     "HZ]\n"
     "       velmio-cli stretch INPUT.wav -o OUTPUT.wav --speed S [--transpose SEMITONES] "
     "[--cents C]\n"
+    "       (INPUT: a WAV file or any audio file FFmpeg reads; render also takes a saved .vlx)\n"
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
     "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n"
+    "                  [--decoder PATH] (an external decoder converts non-WAV input)\n"
     "                  [--vocal cut|extract|off] [--vocal-low C2 ... C5]\n"
     "                  [--pitch LOW-HIGH (single voice, notes C0 ... C8, e.g. G2-E5)]\n"
     "                  [--formants 0|1|2 (formant tracks at that sensitivity)]\n";

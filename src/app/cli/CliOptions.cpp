@@ -60,6 +60,10 @@ std::string ApplyAnalysisOption(const std::string& name, const std::string& valu
     number = ParseVocalNote(value);
     if (number < 0) return "--vocal-low takes a note from C2 to C5 (C2, C#2, D2 ... C5)";
     s.m_vocalLowestNote = number;
+  } else if (name == "--decoder") {
+    // An external decoder program converts the input instead of the built-in decoding.
+    if (value.empty() || value == kNoDecoderPath) return "--decoder takes the path of a program";
+    s.m_decoderPath = value;
   } else {
     return "unknown option " + name;
   }

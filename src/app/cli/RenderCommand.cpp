@@ -5,6 +5,7 @@
 
 #include "app/cli/CliOptions.h"
 #include "app/cli/ViewSession.h"
+#include "audio/PathNames.h"
 
 namespace velmio::cli {
 namespace {
@@ -46,7 +47,12 @@ int RunRenderCommand(const std::vector<std::string>& args) {
   ViewSession session(options->size);
   CTestView& view = session.View();
   view.UseSettings(options->analysis.settings);
-  if (!session.OpenWithOptions(options->analysis.input, options->analysis.pitch)) return 1;
+  // A saved analysis is drawn as the window shows it after opening the file.
+  const std::string& input = options->analysis.input;
+  const bool opened = HasExtension(input, ".vlx")
+                          ? session.OpenAnalysis(input)
+                          : session.OpenWithOptions(input, options->analysis.pitch);
+  if (!opened) return 1;
   ApplyDisplayOptions(*options, session);
   const QImage image = view.RenderToImage();
   if (image.isNull() || !image.save(QString::fromStdString(options->analysis.output), "PNG")) {

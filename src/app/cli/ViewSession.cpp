@@ -19,6 +19,8 @@ std::string MakeScratchDir() {
 
 ProgramPaths BatchPaths(const std::string& scratchDir) {
   ProgramPaths paths;
+  // The scratch folder also takes an external decoder's output.
+  paths.exeDir = scratchDir;
   if (!scratchDir.empty()) paths.tempWavPath = scratchDir + "temp.wav";
   return paths;
 }
@@ -31,7 +33,9 @@ ProgramPaths BatchPaths(const std::string& scratchDir) {
 ViewSession::ViewSession(ClientSize client)
     : m_scratchDir(MakeScratchDir()),
       m_host(client),
-      m_view(std::make_unique<CTestView>(m_host, BatchPaths(m_scratchDir), nullptr, m_waveOut)) {}
+      m_view(std::make_unique<CTestView>(m_host, BatchPaths(m_scratchDir), nullptr, m_waveOut)) {
+  m_view->UseProcessRunner(&m_processRunner);
+}
 
 ViewSession::~ViewSession() {
   m_view.reset();  // deletes the temporary WAV
@@ -64,6 +68,10 @@ bool ViewSession::OpenAndWait(const std::string& path, OpenMode mode) {
   loop.exec();
   m_host.SetTimerHandler({});
   return m_view->CurrentAnalysis().State() == AnalysisState::kTakenOver;
+}
+
+bool ViewSession::OpenAnalysis(const std::string& path) {
+  return m_view->OpenAnalysisFile(path);
 }
 
 }  // namespace velmio::cli

@@ -8,6 +8,7 @@
 #include "app/cli/CliHost.h"
 #include "app/cli/CliOptions.h"
 #include "audio/VirtualWaveOutDevice.h"
+#include "platform/PosixProcessRunner.h"
 #include "view/TestView.h"
 
 namespace velmio::cli {
@@ -27,6 +28,9 @@ class ViewSession {
   bool OpenAndWait(const std::string& path, OpenMode mode = OpenMode::kRecording);
   // As OpenAndWait, in single-voice mode when `pitch` is set.
   bool OpenWithOptions(const std::string& path, const std::optional<PitchRangeOption>& pitch);
+  // Opens a saved analysis (.vlx) and its source audio. False when the file
+  // or its audio was refused (the reason is on stderr).
+  bool OpenAnalysis(const std::string& path);
 
  private:
   // A private folder for the temporary WAV of decoded input, removed at the end.
@@ -34,6 +38,8 @@ class ViewSession {
   CliHost m_host;
   // Batch runs play nothing aloud; the view's playback has an output that never sounds.
   VirtualWaveOutDevice m_waveOut;
+  // Runs an external decoder when one is given.
+  PosixProcessRunner m_processRunner;
   std::unique_ptr<CTestView> m_view;
 };
 

@@ -8,6 +8,7 @@
 
 #include "platform/FluidSynthMidiOut.h"
 #include "platform/Locations.h"
+#include "platform/PosixProcessRunner.h"
 #include "platform/QtWaveOutDevice.h"
 #include "platform/QuitOnSignal.h"
 #include "ui/MainFrame.h"
@@ -56,8 +57,11 @@ int main(int argc, char** argv) {
   // the sound output while it goes.
   const std::unique_ptr<velmio::MidiOut> midi = velmio::CreateDesktopMidiOut();
   velmio::QtWaveOutDevice waveOut;
+  // Outlives the frame: a decoder still running when the window closes is ended.
+  velmio::PosixProcessRunner processRunner;
   velmio::ui::CMainFrame frame(PathsFrom(where), midi.get(), waveOut);
   frame.View().SetOpenAtMiddleOfRange(true);
+  frame.View().UseProcessRunner(&processRunner);
   frame.show();
   const QStringList arguments = QApplication::arguments();
   if (arguments.size() > 1) OpenWhenOnScreen(frame, arguments.at(1), kExposeTries);
