@@ -12,6 +12,7 @@
 #include "ui/CompactToolStyle.h"
 #include "ui/EqualizerDialog.h"
 #include "ui/MiscDialogBar.h"
+#include "ui/TempoDialog.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/UiFonts.h"
 #include "ui/ViewWidget.h"
@@ -47,12 +48,14 @@ CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut
   m_viewWidget->Attach(m_view.get());
   m_viewWidget->SetScrollSizes(ScrollSizes{});
   m_view->OnInitialUpdate();
+  m_tempoDialog = new CTempoDlg(*m_view, this);
   InstallHandlers();
   m_refreshTimer = new QTimer(this);
   connect(m_refreshTimer, &QTimer::timeout, this, [this] { UpdateCommandStates(); });
   m_refreshTimer->start(kRefreshMilliseconds);
   move(kFramePosition);
   resize(kFrameSize);
+  m_outerSize = kFrameSize;
   UpdateCommandStates();
   // The window manager's frame is known once the window is shown.
   QTimer::singleShot(0, this, [this] { MatchOuterSize(); });
@@ -62,17 +65,21 @@ CMainFrame::~CMainFrame() {
   // The view writes its settings and stops its job; it must go while the
   // widgets it reports to still exist, and the widget must not call it after.
   m_refreshTimer->stop();
+  SavePlaces();
   m_viewWidget->Attach(nullptr);
   // The equalizer window refers to the view's bank.
   delete m_eqDialog;
   m_eqDialog = nullptr;
+  delete m_tempoDialog;
+  m_tempoDialog = nullptr;
   m_view.reset();
 }
 
 // 620 x 432 is the outer size, frame included.
 void CMainFrame::MatchOuterSize() {
   const QSize frame = frameGeometry().size() - geometry().size();
-  if (frame.width() > 0 || frame.height() > 0) resize(kFrameSize - frame);
+  if (m_outerSize.isEmpty()) return;
+  if (frame.width() > 0 || frame.height() > 0) resize(m_outerSize - frame);
 }
 
 void CMainFrame::CreateActions() {
@@ -104,6 +111,7 @@ void CMainFrame::CreateMenus() {
                                                      {MenuPlace::kHelp, "ヘルプ(&H)"}};
   for (const auto& [place, title] : menus) {
     QMenu* menu = menuBar()->addMenu(QString::fromUtf8(title));
+    if (place == MenuPlace::kFile) m_fileMenu = menu;
     connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
     for (const CommandEntry& entry : CommandEntries()) {
       if (entry.menu != place) continue;
@@ -173,6 +181,7 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdWaveform, [&v] { v.OnToggleWaveform(); });
   SetCommandHandler(kCmdPitch, [&v] { v.OnTogglePitch(); });
   SetCommandHandler(kCmdGrid, [&v] { v.OnToggleGrid(); });
+  SetCommandHandler(kCmdBarDisplay, [&v] { v.OnBarDisplay(); });
   SetCommandHandler(kCmdConditions, [this] { ShowAnalysisConditions(); });
   SetCommandHandler(kCmdHelp, [this] { ShowHelp(); });
   SetCommandHandler(kCmdAbout, [this] { ShowAbout(); });

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "view/TempoDialogState.h"
+
 namespace velmio::ui {
 
 class ViewFrame {
@@ -23,6 +25,14 @@ class ViewFrame {
   // Local paths of the dropped files in order; a non-local item is empty.
   virtual void DropFiles(const QStringList& paths) = 0;
   virtual void RightClick(QPoint client, QPoint global) = 0;
+  // The view's tempo dialog changed; the window shows it.
+  virtual void TempoDialogChanged(const TempoDialogControls& /*controls*/) {}
+  // A file was opened, for the recent files.
+  virtual void FileOpened(const QString& /*path*/) {}
+  // The folder a file dialog (e.g. "open-wav") showed last, and the one it
+  // shows now; empty and ignored where nothing is remembered.
+  virtual QString LastFolder(const QString& /*dialog*/) const { return {}; }
+  virtual void SetLastFolder(const QString& /*dialog*/, const QString& /*folder*/) {}
 };
 
 }  // namespace velmio::ui

@@ -2,8 +2,10 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -12,6 +14,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "ui/FileFilters.h"
 #include "ui/ViewFrame.h"
@@ -96,7 +100,13 @@ std::optional<std::string> CViewWidget::AskPath(bool save, const std::string& fi
   dialog.setDefaultSuffix(FromUtf8(defaultExtension));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // Each kind of dialog comes back to the folder it was last used in.
+  const QString place = (save ? QStringLiteral("save-") : QStringLiteral("open-")) +
+                        FromUtf8(defaultExtension);
+  const QString folder = m_frame.LastFolder(place);
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  m_frame.SetLastFolder(place, QFileInfo(dialog.selectedFiles().first()).absolutePath());
   // File names in their on-disk bytes, which is what the file layers open.
   return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
 }
@@ -126,8 +136,32 @@ void CViewWidget::ShowNotice(const std::string& text) {
   // Only this paint shows it; a window not yet on screen skips it, and any
   // later paint shows the view again.
   m_notice = FromUtf8(text);
+  m_lastNotice = m_notice;
   viewport()->repaint();
   m_notice.clear();
+}
+
+bool CViewWidget::RunWhileShowingNotice(const std::function<void()>& work,
+                                        const std::function<void()>& cancel) {
+  QEventLoop loop;
+  std::atomic<bool> done{false};
+  m_notice = m_lastNotice;
+  viewport()->update();
+  std::thread worker([&] {
+    work();
+    done.store(true);
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  // Paints, timers and the window's close still run; clicks and keys wait.
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  // The loop also ends when the application quits (its last window closed):
+  // the work must not outlive the view it writes for.
+  const bool cancelled = !done.load();
+  if (cancelled) cancel();
+  worker.join();
+  m_notice.clear();
+  viewport()->update();
+  return !cancelled;
 }
 
 void CViewWidget::Invalidate() {
@@ -187,8 +221,16 @@ bool CViewWidget::IsTimerActive(int id) const {
   return it != m_timers.end() && it->second->isActive();
 }
 
+void CViewWidget::FileOpened(const std::string& path) {
+  m_frame.FileOpened(QFile::decodeName(path.c_str()));
+}
+
 void CViewWidget::CommandStatesChanged() {
   m_frame.CommandStatesChanged();
+}
+
+void CViewWidget::TempoDialogChanged(const TempoDialogControls& controls) {
+  m_frame.TempoDialogChanged(controls);
 }
 
 void CViewWidget::paintEvent(QPaintEvent* /*event*/) {

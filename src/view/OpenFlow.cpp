@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "audio/FfmpegDecoding.h"
 #include "audio/PathNames.h"
 #include "view/TestView.h"
 #include "view/ViewGeometry.h"
@@ -10,11 +11,24 @@
 namespace velmio {
 namespace {
 
-constexpr char kWaveOnlyFilter[] = "音声ファイル(*.wav)|*.wav||";
 constexpr char kDecoderFilter[] =
     "音声ファイル(*.wav;*.mp3;*.mp4;*.aac;*.flv)|*.wav;*.mp3;*.mp4;*.aac;*.flv|"
     "すべてのファイル(*.*)|*.*|";
 constexpr int kProgressTimerMs = 100;
+
+// Every format the built-in decoding reads, then any file.
+const std::string& BuiltInAudioFilter() {
+  static const std::string filter = [] {
+    std::string patterns;
+    for (std::string_view extension : AudioFileExtensions()) {
+      if (!patterns.empty()) patterns += ';';
+      patterns += '*';
+      patterns += extension;
+    }
+    return "音声ファイル(" + patterns + ")|" + patterns + "|すべてのファイル(*.*)|*.*|";
+  }();
+  return filter;
+}
 
 std::string Format(const char* format, auto... values) {
   char text[256];
@@ -30,7 +44,7 @@ bool CTestView::OnFileOpen() {
 
 bool CTestView::AskAndOpen(OpenMode mode) {
   const std::optional<std::string> chosen =
-      m_host.AskOpenPath(m_settings.HasDecoder() ? kDecoderFilter : kWaveOnlyFilter, "wav");
+      m_host.AskOpenPath(m_settings.HasDecoder() ? kDecoderFilter : BuiltInAudioFilter(), "wav");
   return chosen && Open(*chosen, mode);
 }
 
@@ -49,17 +63,24 @@ bool CTestView::Open(const std::string& path, OpenMode mode) {
   const std::string source = ResolveSourcePath(path);
   if (source.empty()) return false;
   if (!LoadRecording(path, source)) return false;
+  m_host.FileOpened(path);
   PrepareForAnalysis();
   StartAnalysisJob();
   return true;
 }
 
-// The path to read: the file itself, or the decoder's WAV output when the file
-// is not a WAV file and a decoder is configured. Empty when decoding failed.
-std::string CTestView::ResolveSourcePath(const std::string& filePath) {
-  if (HasExtension(filePath, ".wav") || !m_settings.HasDecoder() || !m_seams.runDecoder)
-    return filePath;
-  return m_seams.runDecoder(filePath, m_paths.tempWavPath) ? m_paths.tempWavPath : std::string();
+void CTestView::SetPitchRange(int32_t lowNote, int32_t highNote) {
+  m_singleVoice.SetPitchRange(lowNote, highNote);
+}
+
+bool CTestView::RerunAnalysis() {
+  if (!m_recording.IsLoaded() || !m_singleVoice.PitchEnabled() || m_analysis.IsBusy()) return false;
+  m_playback.Stop();
+  m_singleVoice.SetMode(true);
+  m_singleVoice.ClearConversionBuffers();
+  m_singleVoice.ForgetMarks();
+  StartAnalysisJob();
+  return true;
 }
 
 bool CTestView::LoadRecording(const std::string& filePath, const std::string& readPath) {
@@ -89,12 +110,17 @@ void CTestView::PrepareForAnalysis() {
   m_tempo = TempoGrid{};
 }
 
-// Stereo only; without the vocal-cut tool nothing is applied, and the label
-// must not say otherwise.
+// Stereo only: the label says what was done to the PCM.
 void CTestView::ApplyVocalCut() {
   const int32_t mode = m_settings.m_vocalCutMode;
-  if (m_recording.Channels() == 2 && mode > 0 && m_seams.applyVocalCut) {
-    m_recording.RecordVocalCut(mode, m_seams.applyVocalCut(m_recording.Data(), mode));
+  if (m_recording.Channels() == 2 && mode > 0) {
+    // The grey picture stays until the view repaints after the (blocking) run.
+    m_host.ShowNotice(mode == 1 ? "Vocal cuting." : "Vocal extracting.");
+    VocalCutParams params;
+    params.mode = mode == 1 ? VocalMode::kCut : VocalMode::kExtract;
+    params.lowestNote = m_settings.m_vocalLowestNote;
+    params.a4Frequency = m_settings.m_a4Frequency;
+    m_recording.ApplyVocals(params);
   }
   ShowVocalCutLabel(m_recording.VocalCutApplied());
 }
@@ -105,6 +131,7 @@ void CTestView::StartAnalysisJob() {
                               pcm.format.wBitsPerSample};
   m_host.ScrollTo({0, 0});
   m_host.StartTimer(kTimerProgress, kProgressTimerMs);
+  m_analysis.SetPitchRange(m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote());
   m_analysis.Start(source, m_singleVoice.PitchEnabled());
   m_host.CommandStatesChanged();
 }
@@ -149,6 +176,7 @@ void CTestView::ShowProgress(AnalysisState stage, int32_t progress) {
 
 void CTestView::TakeOverResult() {
   m_renderer.Cache().ClearKey();
+  if (m_singleVoice.PitchEnabled()) m_singleVoice.TakeDetection(m_analysis.TakePitch());
   m_display.SetBarDisplay(false);
   m_display.MarkScrollSizesDirty();
   OnInitialUpdate();

@@ -1,5 +1,8 @@
 #include "view/SingleVoiceState.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace velmio {
 
 bool SingleVoiceState::TogglePitchCurve() {
@@ -11,6 +14,24 @@ bool SingleVoiceState::TogglePitchCurve() {
 void SingleVoiceState::PrepareConversionBuffers(int32_t dataSize) {
   m_convertedSamples.Reset(static_cast<std::size_t>(dataSize) / 2);
   m_olaBuffer.Reset(static_cast<std::size_t>(dataSize));
+}
+
+void SingleVoiceState::ForgetMarks() {
+  m_markCount = 0;
+  m_pitchMarks.assign(1, 0);
+  m_periodPeaks.assign(1, 0);
+}
+
+void SingleVoiceState::TakeDetection(PitchResult detection) {
+  m_markCount = detection.m_markCount;
+  m_pitchMarks = std::move(detection.m_pitchMarks);
+  m_periodPeaks = std::move(detection.m_periodPeaks);
+  m_pitchTrack = std::move(detection.m_pitchTrack);
+}
+
+void SingleVoiceState::ClearConversionBuffers() {
+  std::fill(m_convertedSamples.begin(), m_convertedSamples.end(), int16_t{0});
+  std::fill(m_olaBuffer.begin(), m_olaBuffer.end(), 0.0f);
 }
 
 PitchSlice SingleVoiceState::Slice() const {

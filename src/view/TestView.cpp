@@ -161,6 +161,19 @@ AnalysisFileContents CTestView::AnalysisSnapshot() const {
   contents.levelDb = result.m_levelDb.span();
   contents.frameEnergy = result.m_frameEnergy.span();
   contents.tempo = m_tempo;
+  // The section is written whole, or the flag is left off: readers take
+  // whatever follows the flag for pitch data.
+  const bool pitchSection = m_singleVoice.PitchEnabled() &&
+                            m_singleVoice.PitchTrack().size() ==
+                                static_cast<std::size_t>(result.m_frameCount);
+  contents.pitchEnabled = pitchSection ? 1 : 0;
+  if (pitchSection) {
+    contents.pitchTrack = m_singleVoice.PitchTrack();
+    contents.windowState = {m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote(), 0, 0};
+    contents.markCount = m_singleVoice.MarkCount();
+    contents.pitchMarks = m_singleVoice.PitchMarks();
+    contents.periodPeaks = m_singleVoice.PeriodPeaks();
+  }
   contents.pitchLowNote = m_singleVoice.PitchLowNote();
   contents.pitchHighNote = m_singleVoice.PitchHighNote();
   contents.missingFundamental = m_singleVoice.MissingFundamental();

@@ -8,6 +8,8 @@
 // state is public. All members run on the UI thread; the analysis job runs on
 // its own thread and meets the view only through the analysis state.
 #include <QPainter>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +18,7 @@
 #include "audio/RecordingSession.h"
 #include "audio/WaveOutDevice.h"
 #include "engine/Analysis.h"
+#include "engine/TempoEstimator.h"
 #include "engine/TempoGrid.h"
 #include "persist/AnalysisFile.h"
 #include "persist/AnalysisSettings.h"
@@ -27,6 +30,7 @@
 #include "view/ProgramPaths.h"
 #include "view/SingleVoiceState.h"
 #include "view/SpectrogramRenderer.h"
+#include "view/TempoDialogState.h"
 #include "view/ViewSeams.h"
 #include "view/ViewStatus.h"
 
@@ -57,6 +61,13 @@ class CTestView {
   // A file dropped on the view or named on the command line: a recording is
   // opened as by File > Open. Returns what the file was taken for.
   DropKind OpenDropped(const std::string& path);
+  // The range the single-voice analyses search for the pitch, in semitones
+  // above C0 (both inclusive); the next open or re-run uses it.
+  void SetPitchRange(int32_t lowNote, int32_t highNote);
+  // Analyses the loaded single-voice recording again with the current pitch
+  // range: playback stops, the converted voice goes silent. False (nothing
+  // done) without such a recording or while an analysis runs.
+  bool RerunAnalysis();
   // Window timers: 1 playback cursor, 2 progress and take-over, 3 legend repaint.
   void OnTimer(int id);
 
@@ -166,6 +177,25 @@ class CTestView {
   // program ends).
   void StoreEqualizerPreset(int preset);
 
+  // --- The tempo dialog and the bar grid ---
+  // 小節表示: the bar grid and the tempo dialog on or off. Switching on shows
+  // the stored values, or an estimate while no tempo is stored. Only while a
+  // result is shown.
+  void OnBarDisplay();
+  // The dialog's buttons: OK stores the values (refusing more beats per bar
+  // than the beat unit), Cancel puts the stored values back, 推定 estimates.
+  void OnTempoOk();
+  void OnTempoCancel();
+  void OnTempoEstimate();
+  // The user changed the dialog's texts or list selections.
+  void EditTempoDialog(const TempoDialogControls& typed);
+  const TempoDialogControls& TempoDialog() const;
+  // Stores `grid` as OK would, without the dialog (batch rendering).
+  void SetTempo(const TempoGrid& grid);
+  // The tempo, bar length and start proposed for the shown result at the
+  // current display levels; a zero tempo while no result is shown.
+  TempoProposal ProposeTempo() const;
+
   // --- Drawing ---
   // Paints the client area (waiting picture, or the cached spectrogram and the cursor).
   void DrawView(QPainter& window);
@@ -178,7 +208,9 @@ class CTestView {
   // What the command rules read.
   ViewStatus Status() const;
   // Busy rule: an analysis runs or waits, or playback plays or is paused.
-  bool IsDataBusy() const { return m_analysis.IsBusy() || m_playback.IsPlayingOrPaused(); }
+  bool IsDataBusy() const {
+    return m_analysis.IsBusy() || m_playback.IsPlayingOrPaused() || m_recording.IsReading();
+  }
   // The analysis conditions report; empty while no file was chosen.
   std::string AnalysisConditionsText() const;
   // What saving the analysis writes, borrowing the result's arrays. Only
@@ -205,6 +237,8 @@ class CTestView {
   void ReportMessage(const std::string& text);
   bool AskAndOpen(OpenMode mode);
   std::string ResolveSourcePath(const std::string& filePath);
+  bool DecodeBuiltIn(const std::string& source);
+  bool RunInBackground(const std::function<bool(const std::atomic<bool>& cancel)>& work);
   bool LoadRecording(const std::string& filePath, const std::string& readPath);
   void PrepareForAnalysis();
   void ApplyVocalCut();
@@ -235,6 +269,8 @@ class CTestView {
   void ShowLoopLabel();
   void ShowReadOut(int32_t x, int32_t y);
   void SetEqualizerRate(int sampleRate);
+  void EstimateTempoForDialog();
+  void ShowTempoDialog(bool visible);
 
   Host& m_host;
   ProgramPaths m_paths;
@@ -244,6 +280,7 @@ class CTestView {
   DisplayState m_display;
   SingleVoiceState m_singleVoice;
   TempoGrid m_tempo;
+  TempoDialogState m_tempoDialog;
   ViewSeams m_seams;
   MidiNoteOutput m_midiOutput;
   SpectrogramRenderer m_renderer;

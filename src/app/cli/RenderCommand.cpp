@@ -28,6 +28,10 @@ void ApplyDisplayOptions(const RenderOptions& o, ViewSession& session) {
   view.OnHScroll(o.scroll.x);
   view.OnVScroll(o.scroll.y);
   if (o.hoverY) view.SetHover(*o.hoverY);
+  if (o.bars) {
+    view.SetTempo(*o.bars);
+    view.OnBarDisplay();
+  }
 }
 
 }  // namespace

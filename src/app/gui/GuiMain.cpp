@@ -12,6 +12,7 @@
 #include "platform/QuitOnSignal.h"
 #include "ui/MainFrame.h"
 #include "ui/UiFonts.h"
+#include "ui/WindowPreferences.h"
 #include "view/TestView.h"
 
 namespace {
@@ -44,6 +45,7 @@ void OpenWhenOnScreen(velmio::ui::CMainFrame& frame, const QString& path, int tr
 }  // namespace
 
 int main(int argc, char** argv) {
+  velmio::ExitOnSignalsDuringStartUp();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("velmio"));
   QApplication::setFont(velmio::ui::UiFont());
@@ -53,8 +55,11 @@ int main(int argc, char** argv) {
   // the sound output while it goes.
   const std::unique_ptr<velmio::MidiOut> midi = velmio::CreateDesktopMidiOut();
   velmio::QtWaveOutDevice waveOut;
+  // Before the frame, which stores its places there when it goes.
+  velmio::ui::CWindowPreferences preferences(velmio::ui::CWindowPreferences::DefaultPath());
   velmio::ui::CMainFrame frame(PathsFrom(where), midi.get(), waveOut);
   frame.View().SetOpenAtMiddleOfRange(true);
+  frame.UsePreferences(&preferences);
   frame.show();
   const QStringList arguments = QApplication::arguments();
   if (arguments.size() > 1) OpenWhenOnScreen(frame, arguments.at(1), kExposeTries);
