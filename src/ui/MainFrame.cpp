@@ -162,9 +162,9 @@ void CMainFrame::CreateStatusBar() {
                                         QString::fromLatin1(kPositionPaneWidthText)) +
                                     8);
   m_statusPanes[1]->setText(QString::fromLatin1(kPositionPaneInitialText));
-  m_statusPanes[2]->setMinimumWidth(m_statusPanes[2]->fontMetrics().horizontalAdvance(
-                                        QString::fromUtf8(kReadOutPaneWidthText)) +
-                                    8);
+  m_statusPanes[2]->setMinimumWidth(
+      m_statusPanes[2]->fontMetrics().horizontalAdvance(QString::fromUtf8(kReadOutPaneWidthText)) +
+      8);
   status->addWidget(m_statusPanes[0], 1);
   status->addPermanentWidget(m_statusPanes[2]);
   status->addPermanentWidget(m_statusPanes[1]);

@@ -73,8 +73,7 @@ void CMainFrame::RebuildRecentFilesMenu() {
     m_fileMenu->insertMenu(m_actions.at(kCmdExit), m_recentMenu);
   }
   m_recentMenu->clear();
-  const QStringList files =
-      m_preferences != nullptr ? m_preferences->RecentFiles() : QStringList();
+  const QStringList files = m_preferences != nullptr ? m_preferences->RecentFiles() : QStringList();
   for (int i = 0; i < files.size(); ++i) {
     const QString path = files.at(i);
     QString shown = QDir::toNativeSeparators(path);

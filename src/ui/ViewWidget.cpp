@@ -101,8 +101,8 @@ std::optional<std::string> CViewWidget::AskPath(bool save, const std::string& fi
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   // Each kind of dialog comes back to the folder it was last used in.
-  const QString place = (save ? QStringLiteral("save-") : QStringLiteral("open-")) +
-                        FromUtf8(defaultExtension);
+  const QString place =
+      (save ? QStringLiteral("save-") : QStringLiteral("open-")) + FromUtf8(defaultExtension);
   const QString folder = m_frame.LastFolder(place);
   if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

@@ -36,9 +36,8 @@ class RememberedPlacesTest : public testing::Test {
     return frame;
   }
   static bool Analysed(CMainFrame& frame) {
-    return test::WaitFor([&frame] {
-      return frame.View().CurrentAnalysis().State() == AnalysisState::kTakenOver;
-    });
+    return test::WaitFor(
+        [&frame] { return frame.View().CurrentAnalysis().State() == AnalysisState::kTakenOver; });
   }
 
   test::TempDir config;
