@@ -87,7 +87,13 @@ const T* ColumnsOfRow(const T* row, int first, int count, int columnsPerCell,
                       std::vector<T>& scratch) {
   if (columnsPerCell == 1) return row + first;
   scratch.resize(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) scratch[i] = row[(first + i) / columnsPerCell];
+  // Cell by cell, without a division per column.
+  int cell = first / columnsPerCell;
+  int within = first % columnsPerCell;
+  for (int i = 0; i < count; ++cell, within = 0) {
+    const T value = row[cell];
+    for (; within < columnsPerCell && i < count; ++within) scratch[i++] = value;
+  }
   return scratch.data();
 }
 
