@@ -87,8 +87,9 @@ RenderInputs Inputs(int zoomStep = 1, const Spectrogram& result = SharedResult()
   in.zoom.scale = TimeScale::FromStep(zoomStep);
   // The same stretch of music at every zoom that shows that much of it.
   in.viewport.m_scrollX = static_cast<int>(in.zoom.scale.ColumnOfFrame(3000));
-  in.viewport.m_scrollX = std::min(
-      in.viewport.m_scrollX, in.zoom.scale.ColumnCount(result.m_frameCount) + kKeyboardWidth - kWidth);
+  in.viewport.m_scrollX =
+      std::min(in.viewport.m_scrollX,
+               in.zoom.scale.ColumnCount(result.m_frameCount) + kKeyboardWidth - kWidth);
   in.viewport.m_scrollX = std::max(in.viewport.m_scrollX, 0);
   return in;
 }

@@ -65,6 +65,7 @@ CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut
   move(kFramePosition);
   SetMinimumFrameSize();
   resize(kFrameSize);
+  m_outerSize = kFrameSize;
   UpdateCommandStates();
   // The window manager's frame is known once the window is shown.
   QTimer::singleShot(0, this, [this] { MatchOuterSize(); });
@@ -74,6 +75,7 @@ CMainFrame::~CMainFrame() {
   // The view writes its settings and stops its job; it must go while the
   // widgets it reports to still exist, and the widget must not call it after.
   m_refreshTimer->stop();
+  SavePlaces();
   m_viewWidget->Attach(nullptr);
   // The equalizer window refers to the view's bank.
   delete m_eqDialog;
@@ -110,7 +112,8 @@ void CMainFrame::changeEvent(QEvent* event) {
 // 620 x 432 is the outer size, frame included.
 void CMainFrame::MatchOuterSize() {
   const QSize frame = frameGeometry().size() - geometry().size();
-  if (frame.width() > 0 || frame.height() > 0) resize(kFrameSize - frame);
+  if (m_outerSize.isEmpty()) return;
+  if (frame.width() > 0 || frame.height() > 0) resize(m_outerSize - frame);
 }
 
 void CMainFrame::CreateActions() {
@@ -142,6 +145,7 @@ void CMainFrame::CreateMenus() {
                                                      {MenuPlace::kHelp, "ヘルプ(&H)"}};
   for (const auto& [place, title] : menus) {
     QMenu* menu = menuBar()->addMenu(QString::fromUtf8(title));
+    if (place == MenuPlace::kFile) m_fileMenu = menu;
     connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
     for (const CommandEntry& entry : CommandEntries()) {
       if (entry.menu != place) continue;
@@ -192,9 +196,9 @@ void CMainFrame::CreateStatusBar() {
                                         QString::fromLatin1(kPositionPaneWidthText)) +
                                     8);
   m_statusPanes[1]->setText(QString::fromLatin1(kPositionPaneInitialText));
-  m_statusPanes[2]->setMinimumWidth(m_statusPanes[2]->fontMetrics().horizontalAdvance(
-                                        QString::fromUtf8(kReadOutPaneWidthText)) +
-                                    8);
+  m_statusPanes[2]->setMinimumWidth(
+      m_statusPanes[2]->fontMetrics().horizontalAdvance(QString::fromUtf8(kReadOutPaneWidthText)) +
+      8);
   status->addWidget(m_statusPanes[0], 1);
   status->addPermanentWidget(m_statusPanes[2]);
   status->addPermanentWidget(m_statusPanes[1]);

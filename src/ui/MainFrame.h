@@ -27,6 +27,7 @@ class WaveOutDevice;
 namespace velmio::ui {
 
 class CEQdlg;
+class CWindowPreferences;
 class CTempoDlg;
 class CVCdlg;
 class CMiscDialogBar;
@@ -50,6 +51,13 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void UpdateCommandStates();
   // The state the rules read now.
   CommandContext ReadContext() const;
+
+  // Remembers the window's places in `preferences` from now on (it must
+  // outlive the frame): restores size and position (the first time a size
+  // that shows the piano roll), the zoom, and the recent files of the File
+  // menu; stores them again when the frame goes.
+  void UsePreferences(CWindowPreferences* preferences);
+  QMenu* RecentFilesMenu() const { return m_recentMenu; }
 
   // A file named on the command line: opened as a dropped file would be.
   void OpenFromCommandLine(const QString& path);
@@ -79,6 +87,13 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void DropFiles(const QStringList& paths) override;
   void RightClick(QPoint client, QPoint global) override;
   void TempoDialogChanged(const TempoDialogControls& controls) override;
+  void FileOpened(const QString& path) override;
+  QString LastFolder(const QString& dialog) const override;
+  void SetLastFolder(const QString& dialog, const QString& folder) override;
+
+  void RebuildRecentFilesMenu();
+  void OpenRecentFile(const QString& path);
+  void SavePlaces();
 
   void CreateActions();
   void CreateMenus();
@@ -121,6 +136,10 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   QMenu* m_loopMenu = nullptr;
   QPoint m_loopClickPoint;  // client point of the right click, for the loop commands
   QTimer* m_refreshTimer = nullptr;
+  CWindowPreferences* m_preferences = nullptr;
+  QMenu* m_fileMenu = nullptr;
+  QMenu* m_recentMenu = nullptr;
+  QSize m_outerSize;  // the size the frame takes once shown, frame included; empty: none
   std::unique_ptr<CTestView> m_view;
   // Edits the view's equalizer bank; goes before the view does.
   CEQdlg* m_eqDialog = nullptr;

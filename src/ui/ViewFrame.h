@@ -27,6 +27,12 @@ class ViewFrame {
   virtual void RightClick(QPoint client, QPoint global) = 0;
   // The view's tempo dialog changed; the window shows it.
   virtual void TempoDialogChanged(const TempoDialogControls& /*controls*/) {}
+  // A file was opened, for the recent files.
+  virtual void FileOpened(const QString& /*path*/) {}
+  // The folder a file dialog (e.g. "open-wav") showed last, and the one it
+  // shows now; empty and ignored where nothing is remembered.
+  virtual QString LastFolder(const QString& /*dialog*/) const { return {}; }
+  virtual void SetLastFolder(const QString& /*dialog*/, const QString& /*folder*/) {}
 };
 
 }  // namespace velmio::ui

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -106,7 +107,13 @@ std::optional<std::string> CViewWidget::AskPath(bool save, const std::string& fi
   dialog.setDefaultSuffix(FromUtf8(defaultExtension));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // Each kind of dialog comes back to the folder it was last used in.
+  const QString place =
+      (save ? QStringLiteral("save-") : QStringLiteral("open-")) + FromUtf8(defaultExtension);
+  const QString folder = m_frame.LastFolder(place);
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  m_frame.SetLastFolder(place, QFileInfo(dialog.selectedFiles().first()).absolutePath());
   // File names in their on-disk bytes, which is what the file layers open.
   return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
 }
@@ -219,6 +226,10 @@ void CViewWidget::StopTimer(int id) {
 bool CViewWidget::IsTimerActive(int id) const {
   const auto it = m_timers.find(id);
   return it != m_timers.end() && it->second->isActive();
+}
+
+void CViewWidget::FileOpened(const std::string& path) {
+  m_frame.FileOpened(QFile::decodeName(path.c_str()));
 }
 
 void CViewWidget::CommandStatesChanged() {

@@ -49,6 +49,7 @@ class CViewWidget : public QAbstractScrollArea, public Host {
   void StopTimer(int id) override;
   int64_t ClockMilliseconds() const override { return m_clock.elapsed(); }
   void CommandStatesChanged() override;
+  void FileOpened(const std::string& path) override;
   // Runs `work` on a thread of its own; meanwhile the view keeps painting the
   // notice and takes no mouse or keyboard input. When the application is told
   // to quit (the window was closed), `cancel` runs, the work is waited for
@@ -87,7 +88,7 @@ class CViewWidget : public QAbstractScrollArea, public Host {
   std::map<int, QTimer*> m_timers;
   QElapsedTimer m_clock;
   QString m_notice;
-  QString m_lastNotice;  // painted again while background work runs
+  QString m_lastNotice;      // painted again while background work runs
   int m_rulerDragX = -1;     // client x where a drag across the time ruler began
   int m_wheelRemainder = 0;  // eighths of a degree not yet a whole notch
 };

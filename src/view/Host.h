@@ -111,6 +111,9 @@ class Host {
   // dialog becoming visible comes to the top). A host without the dialog
   // ignores it.
   virtual void TempoDialogChanged(const TempoDialogControls& /*controls*/) {}
+  // A file has been opened (its recording loaded): the window lists it
+  // among the recent files.
+  virtual void FileOpened(const std::string& /*path*/) {}
 };
 
 }  // namespace velmio

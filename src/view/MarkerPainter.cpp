@@ -28,8 +28,8 @@ namespace {
 // a column still shows; otherwise the column's own frame. -1 when none.
 int64_t PitchFrameOfColumn(const ViewGeometry& g, const RenderInputs& in, int64_t c) {
   const int64_t first = g.scale.FrameOfColumn(c);
-  const int64_t end = std::min<int64_t>(first + g.scale.FramesPerColumn(),
-                                        in.pitch.m_pitchTrackLength);
+  const int64_t end =
+      std::min<int64_t>(first + g.scale.FramesPerColumn(), in.pitch.m_pitchTrackLength);
   if (first < 0 || first >= end) return -1;
   for (int64_t t = first; t < end; ++t) {
     if (InsidePicture(in.pitch.m_pitchTrack[t] - g.sy, g)) return t;

@@ -91,6 +91,7 @@ bool CTestView::Open(const std::string& path, OpenMode mode) {
   // is refused like any other file, and the program goes on.
   try {
     if (LoadRecording(path, source) && AnalysisFits()) {
+      m_host.FileOpened(path);
       PrepareForAnalysis();
       StartAnalysisJob();
       return true;

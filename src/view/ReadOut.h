@@ -12,9 +12,9 @@
 namespace velmio {
 
 struct ReadOutCell {
-  int32_t note = 0;        // the nearest note, semitones above C0
-  double cents = 0.0;      // from that note
-  double frequency = 0.0;  // of the cell's bin, Hz
+  int32_t note = 0;               // the nearest note, semitones above C0
+  double cents = 0.0;             // from that note
+  double frequency = 0.0;         // of the cell's bin, Hz
   std::optional<int64_t> timeMs;  // none over the keyboard or beyond the frames
   std::optional<float> levelDb;   // the loudest of the column's frames
 };

@@ -56,10 +56,10 @@ BodySource SourceOf(const ViewGeometry& g, const RenderInputs& in) {
   }
   source.levels = s.m_levelDb.data();
   source.stride = static_cast<std::size_t>(g.frames);
-  source.rows = std::min<long long>(s.m_rowCount, static_cast<long long>(s.m_levelDb.size() /
-                                                                         source.stride));
-  const std::size_t needed = static_cast<std::size_t>(std::max<long long>(source.rows, 0)) *
-                             source.stride;
+  source.rows =
+      std::min<long long>(s.m_rowCount, static_cast<long long>(s.m_levelDb.size() / source.stride));
+  const std::size_t needed =
+      static_cast<std::size_t>(std::max<long long>(source.rows, 0)) * source.stride;
   // Loaded results carry no mask.
   if (s.m_formantMask.size() >= needed) source.mask = s.m_formantMask.data();
   source.columnsPerCell = g.scale.ColumnsPerFrame();
@@ -87,7 +87,13 @@ const T* ColumnsOfRow(const T* row, int first, int count, int columnsPerCell,
                       std::vector<T>& scratch) {
   if (columnsPerCell == 1) return row + first;
   scratch.resize(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) scratch[i] = row[(first + i) / columnsPerCell];
+  // Cell by cell, without a division per column.
+  int cell = first / columnsPerCell;
+  int within = first % columnsPerCell;
+  for (int i = 0; i < count; ++cell, within = 0) {
+    const T value = row[cell];
+    for (; within < columnsPerCell && i < count; ++within) scratch[i++] = value;
+  }
   return scratch.data();
 }
 
@@ -167,9 +173,8 @@ void DrawSpectrogramBody(QImage& image, const ViewGeometry& g, const RenderInput
   const LevelScale scale = MakeLevelScale(in.display.m_levelTopDb, in.display.m_levelRangeDb);
   std::vector<float> scratch;
   for (int r = span.firstRow; r < span.endRow; ++r) {
-    const float* levels =
-        ColumnsOfRow(source.levels + static_cast<std::size_t>(r) * source.stride,
-                     span.firstFrame, width, source.columnsPerCell, scratch);
+    const float* levels = ColumnsOfRow(source.levels + static_cast<std::size_t>(r) * source.stride,
+                                       span.firstFrame, width, source.columnsPerCell, scratch);
     uint32_t* line =
         PixelAt(image, kKeyboardWidth + span.firstFrame - g.sx, r + kRulerHeight - g.sy);
     AddLevelRow(levels, line, width, scale, table);

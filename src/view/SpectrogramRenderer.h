@@ -22,7 +22,7 @@ struct RenderCache {
   QImage m_backBuffer;
   std::array<int32_t, 2> m_lastRenderScroll{};  // sx, sy
   std::array<int32_t, 4> m_lastRenderClient{};  // left, top, right, bottom
-  TimeScale m_lastRenderScale;                   // the zoom of the last render
+  TimeScale m_lastRenderScale;                  // the zoom of the last render
   // Nonzero: the next paint re-renders although the key matches. Set by
   // whatever changes the picture; cleared by every render.
   int32_t m_forceRender = 0;

@@ -49,8 +49,8 @@ void ZoomPyramid::Prepare(const Spectrogram& s, int32_t framesPerColumn) {
   }
   while (m_built <= wanted) {
     if (m_built == 0) {
-      BuildLevel(0, s.m_levelDb.data(), hasMask ? s.m_formantMask.data() : nullptr,
-                 s.m_frameCount, s.m_rowCount);
+      BuildLevel(0, s.m_levelDb.data(), hasMask ? s.m_formantMask.data() : nullptr, s.m_frameCount,
+                 s.m_rowCount);
     } else {
       const PyramidLevel& below = m_levels[m_built - 1];
       BuildLevel(m_built, below.levels.data(), below.mask.empty() ? nullptr : below.mask.data(),

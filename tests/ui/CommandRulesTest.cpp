@@ -39,10 +39,10 @@ CommandContext VoiceConversionOpen() {
 }
 
 // Enabled whatever the state.
+// At one frame per column, the zoom goes both ways.
 const std::set<int> kAlways = {kCmdHarmonics, kCmdEqualizer, kCmdConditions,  kCmdWaveform,
                                kCmdGrid,      kCmdHelp,      kCmdAbout,       kCmdExit,
                                kCmdLoopStart, kCmdLoopEnd,   kCmdNewDocument, kCmdPrint,
-                               // at one frame per column the zoom goes both ways
                                kCmdZoomIn,    kCmdZoomOut};
 const std::set<int> kLevels = {kCmdGainUp, kCmdGainDown, kCmdRangeUp, kCmdRangeDown};
 
@@ -155,7 +155,9 @@ TEST(CommandRules, ZoomCommandsStopAtTheEndsOfTheZoom) {
     int step;
     bool in, out, reset;
   };
-  const Case cases[] = {{1, true, true, false}, {-32, true, false, true}, {4, false, true, true},
+  const Case cases[] = {{1, true, true, false},
+                        {-32, true, false, true},
+                        {4, false, true, true},
                         {-2, true, true, true}};
   for (const Case& c : cases) {
     CommandContext context;

@@ -124,7 +124,8 @@ TEST_F(NavigationGesturesTest, HelpKeyAndAPageThatCannotOpen) {
   });
   fresh.RunCommand(kCmdHelp);
   ASSERT_TRUE(answer.Answered());
-  EXPECT_TRUE(text.startsWith(QStringLiteral("ヘルプファイルを開けませんでした。"))) << text.toStdString();
+  EXPECT_TRUE(text.startsWith(QStringLiteral("ヘルプファイルを開けませんでした。")))
+      << text.toStdString();
 }
 
 TEST_F(NavigationGesturesTest, CtrlQQuits) {

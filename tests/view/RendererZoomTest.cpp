@@ -179,8 +179,8 @@ TEST_F(RendererZoom, CursorAndLoopMarkersStayOnTheirFrames) {
     int cursorX, startX, endX;
   };
   const Case cases[] = {
-      {1, 0, 60, 100, 100, 140},   {-4, 0, 60, 55, 55, 65},  {-4, 10, 61, 45, 45, 55},
-      {2, 20, 60, 140, 140, 220},  {4, 200, 60, 80, 80, 240},
+      {1, 0, 60, 100, 100, 140},  {-4, 0, 60, 55, 55, 65},   {-4, 10, 61, 45, 45, 55},
+      {2, 20, 60, 140, 140, 220}, {4, 200, 60, 80, 80, 240},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.step);

@@ -14,6 +14,7 @@
 #include "ui/MainFrame.h"
 #include "ui/QtTranslations.h"
 #include "ui/UiFonts.h"
+#include "ui/WindowPreferences.h"
 #include "view/TestView.h"
 
 namespace {
@@ -59,9 +60,12 @@ int main(int argc, char** argv) {
   velmio::QtWaveOutDevice waveOut;
   // Outlives the frame: a decoder still running when the window closes is ended.
   velmio::PosixProcessRunner processRunner;
+  // Before the frame, which stores its places there when it goes.
+  velmio::ui::CWindowPreferences preferences(velmio::ui::CWindowPreferences::DefaultPath());
   velmio::ui::CMainFrame frame(PathsFrom(where), midi.get(), waveOut);
   frame.View().SetOpenAtMiddleOfRange(true);
   frame.View().UseProcessRunner(&processRunner);
+  frame.UsePreferences(&preferences);
   frame.show();
   const QStringList arguments = QApplication::arguments();
   if (arguments.size() > 1) OpenWhenOnScreen(frame, arguments.at(1), kExposeTries);
