@@ -19,6 +19,7 @@ struct TempoGrid {
   int32_t startMs = 0;   // time of beat 0
 
   bool IsSet() const { return tempo != 0; }
+  bool operator==(const TempoGrid&) const = default;
 
   // Bar and beat at `ms`, in single precision as the read-out shows them
   // (beats before the start count toward zero).
@@ -41,5 +42,22 @@ struct TempoGrid {
     return static_cast<float>(startMs) * 0.001f / secondsPerFrame;
   }
 };
+
+// The metre lists of the tempo dialog: beats per bar "2", "3", "4", "6" and
+// beat units "2", "4", "8". A value not in its list selects the first entry.
+inline int32_t BeatsPerBarOfIndex(int32_t index) {
+  constexpr int32_t kValues[] = {2, 3, 4, 6};
+  return index >= 0 && index < 4 ? kValues[index] : 2;
+}
+inline int32_t IndexOfBeatsPerBar(int32_t value) {
+  return value == 3 ? 1 : value == 4 ? 2 : value == 6 ? 3 : 0;
+}
+inline int32_t BeatUnitOfIndex(int32_t index) {
+  constexpr int32_t kValues[] = {2, 4, 8};
+  return index >= 0 && index < 3 ? kValues[index] : 2;
+}
+inline int32_t IndexOfBeatUnit(int32_t value) {
+  return value == 4 ? 1 : value == 8 ? 2 : 0;
+}
 
 }  // namespace velmio

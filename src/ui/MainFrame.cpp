@@ -13,6 +13,7 @@
 #include "ui/CompactToolStyle.h"
 #include "ui/EqualizerDialog.h"
 #include "ui/MiscDialogBar.h"
+#include "ui/TempoDialog.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/UiFonts.h"
 #include "ui/ViewWidget.h"
@@ -48,6 +49,7 @@ CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut
   m_viewWidget->Attach(m_view.get());
   m_viewWidget->SetScrollSizes(ScrollSizes{});
   m_view->OnInitialUpdate();
+  m_tempoDialog = new CTempoDlg(*m_view, this);
   InstallHandlers();
   m_refreshTimer = new QTimer(this);
   connect(m_refreshTimer, &QTimer::timeout, this, [this] { UpdateCommandStates(); });
@@ -69,6 +71,8 @@ CMainFrame::~CMainFrame() {
   m_eqDialog = nullptr;
   delete m_vcDialog;
   m_vcDialog = nullptr;
+  delete m_tempoDialog;
+  m_tempoDialog = nullptr;
   m_view.reset();
 }
 
@@ -171,6 +175,7 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdWaveform, [&v] { v.OnToggleWaveform(); });
   SetCommandHandler(kCmdPitch, [&v] { v.OnTogglePitch(); });
   SetCommandHandler(kCmdGrid, [&v] { v.OnToggleGrid(); });
+  SetCommandHandler(kCmdBarDisplay, [&v] { v.OnBarDisplay(); });
   SetCommandHandler(kCmdConditions, [this] { ShowAnalysisConditions(); });
   SetCommandHandler(kCmdHelp, [this] { ShowHelp(); });
   SetCommandHandler(kCmdAbout, [this] { ShowAbout(); });

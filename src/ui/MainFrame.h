@@ -28,6 +28,7 @@ namespace velmio::ui {
 
 class CEQdlg;
 class CVCdlg;
+class CTempoDlg;
 class CMiscDialogBar;
 class CViewWidget;
 
@@ -61,6 +62,7 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   CTestView& View() { return *m_view; }
   CViewWidget& ViewWidget() { return *m_viewWidget; }
   CMiscDialogBar& DialogBar() { return *m_dialogBar; }
+  CTempoDlg& TempoDialog() { return *m_tempoDialog; }
   QString StatusText(int pane) const;
   // Client point of the right click that opened the loop popup.
   QPoint LoopClickPoint() const { return m_loopClickPoint; }
@@ -76,6 +78,7 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   bool AcceptsDrops() const override;
   void DropFiles(const QStringList& paths) override;
   void RightClick(QPoint client, QPoint global) override;
+  void TempoDialogChanged(const TempoDialogControls& controls) override;
 
   void CreateActions();
   void CreateMenus();
@@ -112,6 +115,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   CEQdlg* m_eqDialog = nullptr;
   // Shows the view's voice-conversion state; deleted once the view lets it go.
   CVCdlg* m_vcDialog = nullptr;
+  // Calls the view's tempo verbs; made hidden with the view, goes before it.
+  CTempoDlg* m_tempoDialog = nullptr;
 };
 
 }  // namespace velmio::ui

@@ -2,6 +2,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -11,6 +12,8 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "ui/FileFilters.h"
 #include "ui/ViewFrame.h"
@@ -130,8 +133,32 @@ void CViewWidget::ShowNotice(const std::string& text) {
   // Only this paint shows it; a window not yet on screen skips it, and any
   // later paint shows the view again.
   m_notice = FromUtf8(text);
+  m_lastNotice = m_notice;
   viewport()->repaint();
   m_notice.clear();
+}
+
+bool CViewWidget::RunWhileShowingNotice(const std::function<void()>& work,
+                                        const std::function<void()>& cancel) {
+  QEventLoop loop;
+  std::atomic<bool> done{false};
+  m_notice = m_lastNotice;
+  viewport()->update();
+  std::thread worker([&] {
+    work();
+    done.store(true);
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  // Paints, timers and the window's close still run; clicks and keys wait.
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  // The loop also ends when the application quits (its last window closed):
+  // the work must not outlive the view it writes for.
+  const bool cancelled = !done.load();
+  if (cancelled) cancel();
+  worker.join();
+  m_notice.clear();
+  viewport()->update();
+  return !cancelled;
 }
 
 void CViewWidget::Invalidate() {
@@ -193,6 +220,10 @@ bool CViewWidget::IsTimerActive(int id) const {
 
 void CViewWidget::CommandStatesChanged() {
   m_frame.CommandStatesChanged();
+}
+
+void CViewWidget::TempoDialogChanged(const TempoDialogControls& controls) {
+  m_frame.TempoDialogChanged(controls);
 }
 
 void CViewWidget::paintEvent(QPaintEvent* /*event*/) {

@@ -49,6 +49,13 @@ class CViewWidget : public QAbstractScrollArea, public Host {
   void StopTimer(int id) override;
   int64_t ClockMilliseconds() const override { return m_clock.elapsed(); }
   void CommandStatesChanged() override;
+  // Runs `work` on a thread of its own; meanwhile the view keeps painting the
+  // notice and takes no mouse or keyboard input. When the application is told
+  // to quit (the window was closed), `cancel` runs, the work is waited for
+  // and the result is false.
+  bool RunWhileShowingNotice(const std::function<void()>& work,
+                             const std::function<void()>& cancel) override;
+  void TempoDialogChanged(const TempoDialogControls& controls) override;
 
   // True while the timer of `id` runs (for the window's own checks).
   bool IsTimerActive(int id) const;
@@ -76,6 +83,7 @@ class CViewWidget : public QAbstractScrollArea, public Host {
   std::map<int, QTimer*> m_timers;
   QElapsedTimer m_clock;
   QString m_notice;
+  QString m_lastNotice;  // painted again while background work runs
 };
 
 }  // namespace velmio::ui

@@ -9,6 +9,7 @@
 
 #include "persist/AnalysisSettings.h"
 #include "view/RenderInputs.h"
+#include "view/TimeScale.h"
 
 namespace velmio {
 
@@ -19,6 +20,9 @@ class DisplayState {
   void ToggleWaveform() { m_showWaveform = !m_showWaveform; }
   void ToggleFrequencyGrid() { m_frequencyGrid = !m_frequencyGrid; }
   void SetBarDisplay(bool on) { m_barDisplay = on; }
+  // The zoom in time (a step of kZoomSteps; others give one frame per column).
+  void SetZoomStep(int step) { m_timeScale = TimeScale::FromStep(step); }
+  const TimeScale& Scale() const { return m_timeScale; }
   bool ShowsWaveform() const { return m_showWaveform; }
   bool FrequencyGrid() const { return m_frequencyGrid; }
   bool BarDisplay() const { return m_barDisplay; }
@@ -54,6 +58,7 @@ class DisplayState {
   bool m_showWaveform = false;
   bool m_frequencyGrid = false;
   bool m_barDisplay = false;
+  TimeScale m_timeScale;
   int32_t m_hoverY = -1;
   int64_t m_lastHoverClock = 0;  // clock of the last accepted mouse move
   int32_t m_lastPositionMs = 0;

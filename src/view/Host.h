@@ -5,10 +5,13 @@
 // tests with a host that records every call and answers from a script.
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace velmio {
+
+struct TempoDialogControls;
 
 enum class MessageButtons { kOk, kYesNo };
 enum class MessageAnswer { kOk, kYes, kNo };
@@ -91,6 +94,22 @@ class Host {
 
   // Something the command table's enable and check rules read has changed.
   virtual void CommandStatesChanged() = 0;
+
+  // Runs `work` (file reading, decoding) and returns when it has returned.
+  // A window runs it on a thread of its own and keeps painting the notice
+  // shown last meanwhile; if the user closes the window then, `cancel` runs
+  // on the UI thread so that the work ends soon, and the result is false.
+  // Without a window the work simply runs here. UI thread.
+  virtual bool RunWhileShowingNotice(const std::function<void()>& work,
+                                     const std::function<void()>& cancel) {
+    (void)cancel;
+    work();
+    return true;
+  }
+  // The tempo dialog's controls or its visibility changed: show them (a
+  // dialog becoming visible comes to the top). A host without the dialog
+  // ignores it.
+  virtual void TempoDialogChanged(const TempoDialogControls& /*controls*/) {}
 };
 
 }  // namespace velmio

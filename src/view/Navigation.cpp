@@ -1,4 +1,6 @@
 // Moving around the picture, the display commands and the position read-outs.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "view/ColorTable.h"
@@ -113,9 +115,12 @@ void CTestView::SetHover(int32_t y) {
   m_host.Invalidate();
 }
 
-// The frame shown in client column x (left of the picture: before frame 0).
+// The first frame shown in client column x, at the current zoom (left of the
+// picture: before frame 0).
 int32_t CTestView::FrameAtColumn(int32_t x) const {
-  return x + m_host.GetScrollPosition().x - kKeyboardWidth;
+  const int64_t column = int64_t{x} + m_host.GetScrollPosition().x - kKeyboardWidth;
+  const int64_t frame = m_display.Scale().FrameOfColumn(column);
+  return static_cast<int32_t>(std::clamp<int64_t>(frame, INT32_MIN, INT32_MAX));
 }
 
 // The cursor is drawn over the cached picture: no re-render needed.

@@ -1,18 +1,34 @@
 // Opening a recording, starting its analysis and taking the result over.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
+#include "audio/FfmpegDecoding.h"
 #include "audio/PathNames.h"
 #include "view/TestView.h"
+#include "view/ViewGeometry.h"
 
 namespace velmio {
 namespace {
 
-constexpr char kWaveOnlyFilter[] = "音声ファイル(*.wav)|*.wav||";
 constexpr char kDecoderFilter[] =
     "音声ファイル(*.wav;*.mp3;*.mp4;*.aac;*.flv)|*.wav;*.mp3;*.mp4;*.aac;*.flv|"
     "すべてのファイル(*.*)|*.*|";
 constexpr int kProgressTimerMs = 100;
+
+// Every format the built-in decoding reads, then any file.
+const std::string& BuiltInAudioFilter() {
+  static const std::string filter = [] {
+    std::string patterns;
+    for (std::string_view extension : AudioFileExtensions()) {
+      if (!patterns.empty()) patterns += ';';
+      patterns += '*';
+      patterns += extension;
+    }
+    return "音声ファイル(" + patterns + ")|" + patterns + "|すべてのファイル(*.*)|*.*|";
+  }();
+  return filter;
+}
 
 std::string Format(const char* format, auto... values) {
   char text[256];
@@ -28,7 +44,7 @@ bool CTestView::OnFileOpen() {
 
 bool CTestView::AskAndOpen(OpenMode mode) {
   const std::optional<std::string> chosen =
-      m_host.AskOpenPath(m_settings.HasDecoder() ? kDecoderFilter : kWaveOnlyFilter, "wav");
+      m_host.AskOpenPath(m_settings.HasDecoder() ? kDecoderFilter : BuiltInAudioFilter(), "wav");
   return chosen && Open(*chosen, mode);
 }
 
@@ -66,14 +82,6 @@ bool CTestView::RerunAnalysis() {
   return true;
 }
 
-// The path to read: the file itself, or the decoder's WAV output when the file
-// is not a WAV file and a decoder is configured. Empty when decoding failed.
-std::string CTestView::ResolveSourcePath(const std::string& filePath) {
-  if (HasExtension(filePath, ".wav") || !m_settings.HasDecoder() || !m_seams.runDecoder)
-    return filePath;
-  return m_seams.runDecoder(filePath, m_paths.tempWavPath) ? m_paths.tempWavPath : std::string();
-}
-
 bool CTestView::LoadRecording(const std::string& filePath, const std::string& readPath) {
   m_analysis.Forget();  // nothing runs here (the command is disabled while busy); be certain
   m_playback.ForgetRecording();
@@ -102,12 +110,17 @@ void CTestView::PrepareForAnalysis() {
   m_tempo = TempoGrid{};
 }
 
-// Stereo only; without the vocal-cut tool nothing is applied, and the label
-// must not say otherwise.
+// Stereo only: the label says what was done to the PCM.
 void CTestView::ApplyVocalCut() {
   const int32_t mode = m_settings.m_vocalCutMode;
-  if (m_recording.Channels() == 2 && mode > 0 && m_seams.applyVocalCut) {
-    m_recording.RecordVocalCut(mode, m_seams.applyVocalCut(m_recording.Data(), mode));
+  if (m_recording.Channels() == 2 && mode > 0) {
+    // The grey picture stays until the view repaints after the (blocking) run.
+    m_host.ShowNotice(mode == 1 ? "Vocal cuting." : "Vocal extracting.");
+    VocalCutParams params;
+    params.mode = mode == 1 ? VocalMode::kCut : VocalMode::kExtract;
+    params.lowestNote = m_settings.m_vocalLowestNote;
+    params.a4Frequency = m_settings.m_a4Frequency;
+    m_recording.ApplyVocals(params);
   }
   ShowVocalCutLabel(m_recording.VocalCutApplied());
 }
@@ -172,6 +185,10 @@ void CTestView::TakeOverResult() {
   m_display.SetBarDisplay(false);
   m_display.MarkScrollSizesDirty();
   OnInitialUpdate();
+  // The middle of the analysed range, where most music lies, comes into
+  // view rather than its top octave.
+  const int32_t contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
+  m_host.ScrollTo({0, std::max(contentHeight - m_host.GetClientSize().height, 0) / 2});
   UpdateLevelLabels();
   // Start and cursor back to 0, the output format of the data, stopped.
   m_playback.TakeOver(m_recording.Channels(), m_recording.SampleRate());

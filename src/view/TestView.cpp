@@ -92,6 +92,7 @@ RenderInputs CTestView::MakeRenderInputs() const {
   in.waveform = WaveformSliceOf(m_recording);
   in.tempo = m_tempo;
   in.playback = PlaybackSliceOf(m_playback);
+  in.zoom.scale = m_display.Scale();
   return in;
 }
 
@@ -107,7 +108,8 @@ void CTestView::OnInitialUpdate() {
   if (m_display.TakeScrollSizesDirty()) {
     const ClientSize client = m_host.GetClientSize();
     ScrollSizes sizes;
-    sizes.contentWidth = m_analysis.Result().m_frameCount + kKeyboardWidth;
+    sizes.contentWidth =
+        m_display.Scale().ColumnCount(m_analysis.Result().m_frameCount) + kKeyboardWidth;
     sizes.contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
     sizes.pageX = client.width > kKeyboardWidth ? client.width - kKeyboardWidth : 1;
     sizes.lineX = 1;
@@ -167,7 +169,7 @@ AnalysisFileContents CTestView::AnalysisSnapshot() const {
   contents.pitchEnabled = pitchSection ? 1 : 0;
   if (pitchSection) {
     contents.pitchTrack = m_singleVoice.PitchTrack();
-    contents.voiceWindowState = {m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote(), 0, 0};
+    contents.windowState = {m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote(), 0, 0};
     contents.markCount = m_singleVoice.MarkCount();
     contents.pitchMarks = m_singleVoice.PitchMarks();
     contents.periodPeaks = m_singleVoice.PeriodPeaks();

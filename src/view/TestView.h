@@ -8,6 +8,8 @@
 // state is public. All members run on the UI thread; the analysis job runs on
 // its own thread and meets the view only through the analysis state.
 #include <QPainter>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,6 +19,7 @@
 #include "audio/RecordingSession.h"
 #include "audio/WaveOutDevice.h"
 #include "engine/Analysis.h"
+#include "engine/TempoEstimator.h"
 #include "engine/TempoGrid.h"
 #include "persist/AnalysisFile.h"
 #include "persist/AnalysisSettings.h"
@@ -28,6 +31,7 @@
 #include "view/ProgramPaths.h"
 #include "view/SingleVoiceState.h"
 #include "view/SpectrogramRenderer.h"
+#include "view/TempoDialogState.h"
 #include "view/ViewSeams.h"
 #include "view/ViewStatus.h"
 #include "view/VoiceDialogState.h"
@@ -93,6 +97,31 @@ class CTestView {
   // File > New: the view is initialised again (scroll sizes, legend, its
   // timer); the loaded recording and its result stay.
   void OnNewDocument();
+
+  // --- Zoom in time and moving in time ---
+  // The zoom step (see TimeScale): 1 one frame per column, 2 and 4 columns
+  // per frame, -2 ... -32 frames per column.
+  int ZoomStep() const;
+  // Sets the zoom, keeping the time under client x where it was (x at or
+  // left of the keyboard strip: the body's left edge). Unknown steps are ignored.
+  void SetZoomStep(int step, int32_t anchorX = 0);
+  // Toolbar, menu and keys: one step in or out, or back to one frame per
+  // column, around the middle of the body.
+  void OnZoomIn();
+  void OnZoomOut();
+  void OnZoomReset();
+  // Ctrl+wheel at client x: `notches` steps in (positive) or out (negative).
+  void ZoomWheel(int notches, int32_t x);
+  // Home / End: the start or the end of the recording.
+  void ScrollToStart();
+  void ScrollToEnd();
+  // Left / Right: whole seconds earlier (negative) or later.
+  void ScrollSeconds(int seconds);
+  // Shift+Left / Right: pages of the body's width.
+  void ScrollPages(int pages);
+  // Shift+wheel: `notches` steps later (positive) or earlier, a tenth of
+  // the body's width each.
+  void ScrollTimeWheel(int notches);
 
   // --- Window events ---
   void OnHScroll(int32_t position);
@@ -164,6 +193,24 @@ class CTestView {
   // write the recording itself. False on cancel or a reported failure.
   bool SaveConvertedWave();
   const ConversionSession& Conversion() const;
+  // --- The tempo dialog and the bar grid ---
+  // 小節表示: the bar grid and the tempo dialog on or off. Switching on shows
+  // the stored values, or an estimate while no tempo is stored. Only while a
+  // result is shown.
+  void OnBarDisplay();
+  // The dialog's buttons: OK stores the values (refusing more beats per bar
+  // than the beat unit), Cancel puts the stored values back, 推定 estimates.
+  void OnTempoOk();
+  void OnTempoCancel();
+  void OnTempoEstimate();
+  // The user changed the dialog's texts or list selections.
+  void EditTempoDialog(const TempoDialogControls& typed);
+  const TempoDialogControls& TempoDialog() const;
+  // Stores `grid` as OK would, without the dialog (batch rendering).
+  void SetTempo(const TempoGrid& grid);
+  // The tempo, bar length and start proposed for the shown result at the
+  // current display levels; a zero tempo while no result is shown.
+  TempoProposal ProposeTempo() const;
 
   // --- Drawing ---
   // Paints the client area (waiting picture, or the cached spectrogram and the cursor).
@@ -177,7 +224,9 @@ class CTestView {
   // What the command rules read.
   ViewStatus Status() const;
   // Busy rule: an analysis runs or waits, or playback plays or is paused.
-  bool IsDataBusy() const { return m_analysis.IsBusy() || m_playback.IsPlayingOrPaused(); }
+  bool IsDataBusy() const {
+    return m_analysis.IsBusy() || m_playback.IsPlayingOrPaused() || m_recording.IsReading();
+  }
   // The analysis conditions report; empty while no file was chosen.
   std::string AnalysisConditionsText() const;
   // What saving the analysis writes, borrowing the result's arrays. Only
@@ -204,6 +253,8 @@ class CTestView {
   void ReportMessage(const std::string& text);
   bool AskAndOpen(OpenMode mode);
   std::string ResolveSourcePath(const std::string& filePath);
+  bool DecodeBuiltIn(const std::string& source);
+  bool RunInBackground(const std::function<bool(const std::atomic<bool>& cancel)>& work);
   bool LoadRecording(const std::string& filePath, const std::string& readPath);
   void PrepareForAnalysis();
   void ApplyVocalCut();
@@ -218,6 +269,11 @@ class CTestView {
   void ApplyDisplayChange(bool levels);
   RenderInputs MakeRenderInputs() const;
   int32_t FrameAtColumn(int32_t x) const;
+  // The content column where `frame` starts at the current zoom.
+  int64_t ColumnOfFrame(int64_t frame) const;
+  int32_t ContentWidth() const;
+  void ScrollColumnsBy(int64_t columns);
+  int32_t BodyWidth() const;
   PlaybackHooks MakePlaybackHooks();
   PlaybackSource RecordingForPlayback() const;
   void RevealPlayStart(int32_t frame);
@@ -231,6 +287,8 @@ class CTestView {
   void OnConversionWatch();
   std::span<const int16_t> ConvertedVoiceForPlayback() const;
   void RenderConvertedVoice();
+  void EstimateTempoForDialog();
+  void ShowTempoDialog(bool visible);
 
   Host& m_host;
   ProgramPaths m_paths;
@@ -240,6 +298,7 @@ class CTestView {
   DisplayState m_display;
   SingleVoiceState m_singleVoice;
   TempoGrid m_tempo;
+  TempoDialogState m_tempoDialog;
   ViewSeams m_seams;
   MidiNoteOutput m_midiOutput;
   SpectrogramRenderer m_renderer;

@@ -71,20 +71,21 @@ TEST(AnalysisFileFailure, RefusesContentsTheFileCannotHold) {
       {"path with a NUL inside",
        [](SampleAnalysis&, AnalysisFileContents& c) { c.filePath = std::string("/a\0b.wav", 8); },
        "Source file path contains a NUL byte."},
-      {"pitch flag without a track", [](SampleAnalysis&, AnalysisFileContents& c) { c.pitchEnabled = 1; },
-       "Single-voice pitch data does not match the frame count."},
-      {"fewer marks than counted",
+      {"pitch flag without a pitch track",
+       [](SampleAnalysis&, AnalysisFileContents& c) { c.pitchEnabled = 1; },
+       "Pitch data does not match the frame count."},
+      {"pitch marks fewer than their count",
        [](SampleAnalysis&, AnalysisFileContents& c) {
-         static const std::vector<int16_t> track(4, 972);
-         static const std::vector<int32_t> marks{0, 100};
-         static const std::vector<int16_t> peaks{0, 50};
+         static const std::vector<int16_t> track(4, 20);
+         static const std::vector<int32_t> marks = {1, 2};
+         static const std::vector<int16_t> peaks = {1, 2};
          c.pitchEnabled = 1;
          c.pitchTrack = track;
          c.markCount = 2;
          c.pitchMarks = marks;
          c.periodPeaks = peaks;
        },
-       "Single-voice pitch data does not match the frame count."},
+       "Pitch marks do not match their count."},
   };
   for (const RefusalCase& r : cases) {
     SCOPED_TRACE(r.name);

@@ -101,7 +101,7 @@ TEST(AnalysisFileLayout, PitchSectionFollowsTheVoiceOptions) {
     const std::vector<int16_t> track = {972, 516, -3, 32767, 0, 972};
     c.pitchEnabled = 1;
     c.pitchTrack = track;
-    c.voiceWindowState = {31, 64, 0, 0};
+    c.windowState = {31, 64, 0, 0};
     c.markCount = static_cast<int32_t>(p.marks.size()) - 1;
     c.pitchMarks = p.marks;
     c.periodPeaks = p.peaks;

@@ -79,7 +79,10 @@ TEST_F(MainFrameTest, AcceleratorOpensAndTheStatesFollowTheAnalysis) {
   });
   QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
   ASSERT_TRUE(chooser.Answered());
-  EXPECT_EQ(filters, QStringList{QStringLiteral("音声ファイル (*.wav)")});
+  ASSERT_EQ(filters.size(), 2);  // the formats the program decodes, then any file
+  EXPECT_TRUE(filters[0].startsWith(QStringLiteral("音声ファイル (*.wav *.mp3 *.mp4 *.m4a")));
+  EXPECT_TRUE(filters[0].contains(QStringLiteral("*.flac *.ogg *.oga *.opus")));
+  EXPECT_EQ(filters[1], QStringLiteral("すべてのファイル (*.*)"));
   EXPECT_EQ(suffix, QStringLiteral("wav"));
   EXPECT_EQ(View().Recording().FilePath(), tone);
 
@@ -156,13 +159,13 @@ TEST_F(MainFrameTest, HostMessagesCarryTheCaptionAndAnswer) {
 
 // The first file only; the extension decides; nothing is taken while busy.
 TEST_F(MainFrameTest, DroppedFiles) {
-  const std::string mp3 = dir.File("song.mp3");
+  const std::string text = dir.File("notes.txt");
   const std::string upper = dir.File("A.WAV");
-  test::WriteToneWav(mp3, 1, 44100, 4410);
+  test::WriteToneWav(text, 1, 44100, 4410);
   test::WriteToneWav(upper, 2, 44100, 44100);
 
-  EXPECT_TRUE(Drop({QString::fromStdString(mp3)}));
-  EXPECT_EQ(View().Recording().FilePath(), "");  // no decoder configured: ignored
+  EXPECT_TRUE(Drop({QString::fromStdString(text)}));
+  EXPECT_EQ(View().Recording().FilePath(), "");  // not audio by its name, no decoder: ignored
   EXPECT_EQ(View().CurrentAnalysis().State(), AnalysisState::kIdle);
 
   EXPECT_TRUE(Drop({QString::fromStdString(upper), QString::fromStdString(tone)}));

@@ -77,7 +77,10 @@ TEST_F(SingleVoiceFlowTest, SnapshotCarriesTheWholePitchSection) {
   const SingleVoiceState& voice = view->SingleVoice();
   EXPECT_EQ(c.pitchEnabled, 1);
   EXPECT_EQ(c.pitchTrack.size(), static_cast<std::size_t>(c.frameCount));
-  EXPECT_EQ((std::array<int32_t, 4>{31, 64, 0, 0}), c.voiceWindowState);
+  EXPECT_EQ(c.windowState.lowestNote, 31);
+  EXPECT_EQ(c.windowState.highestNote, 64);
+  EXPECT_EQ(c.windowState.pitchPosition, 0);
+  EXPECT_EQ(c.windowState.formantPosition, 0);
   EXPECT_EQ(c.markCount, voice.MarkCount());
   EXPECT_EQ(c.pitchMarks.data(), voice.PitchMarks().data());
   EXPECT_EQ(c.periodPeaks.size(), voice.PeriodPeaks().size());

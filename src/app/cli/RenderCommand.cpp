@@ -23,9 +23,15 @@ void ApplyDisplayOptions(const RenderOptions& o, ViewSession& session) {
     view.SetHarmonicsCount(*o.harmonics);
     if (view.Settings().m_showHarmonics == 0) view.OnToggleHarmonics();
   }
+  // Before the scroll: the scroll position counts columns at this zoom.
+  view.SetZoomStep(o.zoom);
   view.OnHScroll(o.scroll.x);
   view.OnVScroll(o.scroll.y);
   if (o.hoverY) view.SetHover(*o.hoverY);
+  if (o.bars) {
+    view.SetTempo(*o.bars);
+    view.OnBarDisplay();
+  }
 }
 
 }  // namespace

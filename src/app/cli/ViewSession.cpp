@@ -1,15 +1,43 @@
 #include "app/cli/ViewSession.h"
 
+#include <stdlib.h>
+
 #include <QEventLoop>
 #include <filesystem>
 
 namespace velmio::cli {
 
-// No settings file and no temporary file: a batch run leaves the user's
-// settings alone and starts from the program's defaults.
+namespace {
+
+// A fresh folder of its own under the system's temporary folder, or empty.
+std::string MakeScratchDir() {
+  std::error_code ec;
+  std::string pattern = (std::filesystem::temp_directory_path(ec) / "velmio-cli-XXXXXX").string();
+  if (ec || mkdtemp(pattern.data()) == nullptr) return {};
+  return pattern + "/";
+}
+
+ProgramPaths BatchPaths(const std::string& scratchDir) {
+  ProgramPaths paths;
+  if (!scratchDir.empty()) paths.tempWavPath = scratchDir + "temp.wav";
+  return paths;
+}
+
+}  // namespace
+
+// No settings file: a batch run leaves the user's settings alone and starts
+// from the program's defaults. Decoded input goes to a private folder, so
+// that runs side by side never share a temporary WAV.
 ViewSession::ViewSession(ClientSize client)
-    : m_host(client),
-      m_view(std::make_unique<CTestView>(m_host, ProgramPaths{}, nullptr, m_waveOut)) {}
+    : m_scratchDir(MakeScratchDir()),
+      m_host(client),
+      m_view(std::make_unique<CTestView>(m_host, BatchPaths(m_scratchDir), nullptr, m_waveOut)) {}
+
+ViewSession::~ViewSession() {
+  m_view.reset();  // deletes the temporary WAV
+  std::error_code ignored;
+  if (!m_scratchDir.empty()) std::filesystem::remove_all(m_scratchDir, ignored);
+}
 
 bool ViewSession::OpenAndWait(const std::string& path) {
   // Absolute, as a file dialog or a drop gives it: a saved analysis names

@@ -13,6 +13,7 @@ namespace velmio::cli {
 class ViewSession {
  public:
   explicit ViewSession(ClientSize client = {800, 600});
+  ~ViewSession();
 
   CliHost& Host() { return m_host; }
   CTestView& View() { return *m_view; }
@@ -22,6 +23,8 @@ class ViewSession {
   bool OpenAndWait(const std::string& path);
 
  private:
+  // A private folder for the temporary WAV of decoded input, removed at the end.
+  std::string m_scratchDir;
   CliHost m_host;
   // Batch runs play nothing aloud; the view's playback has an output that never sounds.
   VirtualWaveOutDevice m_waveOut;

@@ -43,6 +43,7 @@ void OpenWhenOnScreen(velmio::ui::CMainFrame& frame, const QString& path, int tr
 }  // namespace
 
 int main(int argc, char** argv) {
+  velmio::ExitOnSignalsDuringStartUp();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("velmio"));
   QApplication::setFont(velmio::ui::UiFont());
