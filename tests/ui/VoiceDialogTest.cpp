@@ -15,7 +15,10 @@ namespace {
 
 class VoiceDialogTest : public test::FrameFixture {
  protected:
-  CVCdlg* Dialog() { return frame.findChild<CVCdlg*>(); }
+  // Found by name: the other tool windows are dialogs too.
+  CVCdlg* Dialog() {
+    return dynamic_cast<CVCdlg*>(frame.findChild<QDialog*>(QStringLiteral("CVCdlg")));
+  }
 };
 
 TEST_F(VoiceDialogTest, OneWindowAndTheFileCommandsWaitForIt) {
@@ -28,7 +31,7 @@ TEST_F(VoiceDialogTest, OneWindowAndTheFileCommandsWaitForIt) {
   for (int id : {kCmdFileOpen, kCmdOpenSingleVoice, kCmdOpenAnalysisData})
     EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
   frame.RunCommand(kCmdOpenSingleVoice);
-  EXPECT_EQ(frame.findChildren<CVCdlg*>().size(), 1);
+  EXPECT_EQ(frame.findChildren<QDialog*>(QStringLiteral("CVCdlg")).size(), 1);
 
   EXPECT_EQ(dialog->LowList()->count(), 97);
   EXPECT_EQ(dialog->LowList()->itemText(0), QStringLiteral("C_0"));
