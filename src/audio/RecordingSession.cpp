@@ -29,6 +29,10 @@ void RecordingSession::Close() {
   m_waveData.m_wave.Close();
   m_waveData.m_samples.Free();
   m_waveData.m_wave.dataSize = 0;
+  // Nothing of a closed recording may be described any more.
+  m_waveData.m_wave.format = WaveFormat{};
+  m_waveData.m_sourceBits = 0;
+  m_filePath.clear();
   m_vocalCutApplied = 0;
   m_vocalCutSeconds = 0.0;
 }

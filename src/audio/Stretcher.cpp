@@ -44,11 +44,14 @@ StretchSettings ClampStretch(const StretchSettings& settings) {
 
 Stretcher::Stretcher(int32_t channels, int32_t sampleRate)
     : m_channels(std::clamp(channels, 1, 2)),
-      m_sampleRate(std::clamp(sampleRate, 8000, 192000)),
+      m_sampleRate(sampleRate),
       m_planes(static_cast<size_t>(2 * m_channels * kFeedFrames)),
       m_readBuffer(static_cast<size_t>(m_channels * kFeedFrames)) {
   RubberBandStretcher::setDefaultDebugLevel(0);
-  m_stretcher = std::make_unique<RubberBandStretcher>(m_sampleRate, m_channels, kOptions);
+  // Outside the rates the stretcher handles, its nearest one: speed and
+  // transposition are ratios, so they stay right.
+  const int32_t rate = std::clamp(sampleRate, 8000, 192000);
+  m_stretcher = std::make_unique<RubberBandStretcher>(rate, m_channels, kOptions);
   m_stretcher->setMaxProcessSize(kFeedFrames);
 }
 

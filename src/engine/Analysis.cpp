@@ -55,6 +55,12 @@ void Analysis::ExtractFormantsStage(Spectrogram& result) {
   ExtractFormants(signal, result.m_frameCount, settings, result.m_formantMask.data());
 }
 
+void Analysis::Forget() {
+  m_job.Reset();
+  m_spectrogram = Spectrogram{};
+  m_pitch = PitchResult{};
+}
+
 bool Analysis::TakeOver() {
   return m_job.TakeOver();
 }

@@ -43,12 +43,15 @@ class Analysis {
   bool TakeOver();
   // Stops a running job and waits for it; the result is incomplete. UI thread.
   void Abandon() { m_job.Abandon(); }
-  // A recording is being replaced: stops any job, nothing is drawn until the
-  // next take-over. UI thread.
-  void Forget() { m_job.Reset(); }
+  // A recording is being replaced: stops any job and frees the result (it may
+  // be large, and the next recording may need the memory); nothing is drawn
+  // until the next take-over. UI thread.
+  void Forget();
 
   AnalysisState State() const { return m_job.State(); }
   bool IsBusy() const { return IsAnalysisBusy(State()); }
+  // The last run ran out of memory (see AnalysisJob::Failed).
+  bool Failed() const { return m_job.Failed(); }
   double Seconds() const { return m_job.Seconds(); }
 
   // The parameters the bank and the current result were made with.

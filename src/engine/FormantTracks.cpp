@@ -18,6 +18,21 @@ constexpr int32_t kEnvelopeFftSize = 2 * kEnvelopeBins;
 constexpr float kEnvelopeOfZero = 2139095040.0f;
 constexpr int32_t kSmallPeakLimit = 4;
 
+void InvertMagnitudesScalar(const float* spectrum, int32_t n, float zero, float* e) {
+  for (int32_t i = 0; i < n; ++i) {
+    const float re = spectrum[2 * i];
+    const float im = spectrum[2 * i + 1];
+    const float magnitude = std::sqrt(re * re + im * im);
+    e[i] = magnitude == 0.0f ? zero : 1.0f / magnitude;
+  }
+}
+
+float LargestOrZeroScalar(const float* x, int32_t n) {
+  float peak = 0.0f;
+  for (int32_t j = 0; j < n; ++j) peak = std::max(peak, x[j]);
+  return peak;
+}
+
 void AutocorrelateScalar(const double* x, int32_t n, double* r) {
   for (int32_t k = 0; k < kAutocorrelationLags; ++k) {
     double sum = 0.0;
@@ -60,10 +75,12 @@ bool PredictFrame(const float* x, FormantScratch& scratch, SimdLevel simd) {
   return true;
 }
 
-float LargestSample(const float* x) {
-  float peak = 0.0f;
-  for (int32_t j = 0; j < kFormantWindow; ++j) peak = std::max(peak, x[j]);
-  return peak;
+float LargestSample(const float* x, SimdLevel simd) {
+#if defined(VELMIO_HAVE_AVX2_ROWS)
+  if (simd == SimdLevel::kAvx2Fma) return LargestOrZeroAvx2(x, kFormantWindow);
+#endif
+  (void)simd;
+  return LargestOrZeroScalar(x, kFormantWindow);
 }
 
 struct FrameRange {
@@ -81,11 +98,11 @@ void MarkFrames(std::span<const float> signal, int32_t frameCount, const Formant
     const int64_t offset = int64_t{t} * s.hopSize;
     if (offset + kFormantWindow >= padded) break;
     const float* x = signal.data() + offset;
-    if (LargestSample(x) <= sensitivity.gate) continue;
+    if (LargestSample(x, s.simd) <= sensitivity.gate) continue;
     // A recursion that breaks down has no envelope worth marking.
     if (!PredictFrame(x, scratch, s.simd)) continue;
     PredictionEnvelope(scratch.coefficients, scratch.sequence.data(), scratch.spectrum.data(),
-                       scratch.envelope.data());
+                       scratch.envelope.data(), s.simd);
     PickEnvelopePeaks(scratch.envelope.data(), kEnvelopeBins, kPeakSearchSize,
                       scratch.flags.data());
     // Marks past the last column have nowhere to go.
@@ -147,16 +164,19 @@ bool PredictionCoefficients(const float* x, float* a, SimdLevel simd) {
   return true;
 }
 
-void PredictionEnvelope(const float* a, float* sequence, float* spectrum, float* e) {
+void PredictionEnvelope(const float* a, float* sequence, float* spectrum, float* e,
+                        SimdLevel simd) {
   sequence[0] = 0.0f;
   std::copy(a, a + kFormantOrder + 1, sequence + 1);
   RealFftPlan::Get(kEnvelopeFftSize).Execute(sequence, spectrum);
-  for (int32_t i = 0; i < kEnvelopeBins; ++i) {
-    const float re = spectrum[2 * i];
-    const float im = spectrum[2 * i + 1];
-    const float magnitude = std::sqrt(re * re + im * im);
-    e[i] = magnitude == 0.0f ? kEnvelopeOfZero : 1.0f / magnitude;
+#if defined(VELMIO_HAVE_AVX2_ROWS)
+  if (simd == SimdLevel::kAvx2Fma) {
+    InvertMagnitudesAvx2(spectrum, kEnvelopeBins, kEnvelopeOfZero, e);
+    return;
   }
+#endif
+  (void)simd;
+  InvertMagnitudesScalar(spectrum, kEnvelopeBins, kEnvelopeOfZero, e);
 }
 
 void PickEnvelopePeaks(const float* e, int32_t n, int32_t m, uint8_t* flags) {

@@ -50,7 +50,8 @@ void Autocorrelation(const float* x, double* r, SimdLevel simd);
 // transform of 0, a[0], ..., a[32], 0, ...; `spectrum` holds 4098 floats and
 // `sequence` 4096 (the zeros behind the coefficients stay zero), both from
 // AlignedBuffer.
-void PredictionEnvelope(const float* a, float* sequence, float* spectrum, float* e);
+void PredictionEnvelope(const float* a, float* sequence, float* spectrum, float* e,
+                        SimdLevel simd = DetectSimdLevel());
 
 // flags[i] = 1 where e (n values) has a peak with at least m steps of rise
 // before it and m steps of fall after it (fewer at the ends), otherwise 0.

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -31,11 +33,17 @@ constexpr int kRefreshMilliseconds = 250;
 constexpr char kInitialTitle[] = "無題 - velmio";
 constexpr char kPositionPaneWidthText[] = " 00:00.0 / 00:00.0";
 constexpr char kPositionPaneInitialText[] = "  0:00.0 / 0:00.0";
+// The longest text pane 0 shows after an analysis.
+constexpr char kWidestMessageText[] = "処理時間  000.0 秒  (2ch 24bit 192000Hz)";
+// One octave of the picture under the ruler, and a little more than the keyboard.
+constexpr int kMinimumViewHeight = 16 + 8 * 12 + 20;
+constexpr int kMinimumViewWidth = 40 + 160;
+constexpr char kReadOutPaneWidthText[] = "C#10 − 50¢ 20000.0 Hz  10:00.000  −100 dB";
 
 }  // namespace
 
 CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut)
-    : m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
+    : m_openUrl([this](const QUrl& url) { OpenHelpPage(url); }) {
   setFont(UiFont());
   setWindowIcon(ApplicationIcon());
   setWindowTitle(QString::fromUtf8(kInitialTitle));
@@ -55,6 +63,7 @@ CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut
   connect(m_refreshTimer, &QTimer::timeout, this, [this] { UpdateCommandStates(); });
   m_refreshTimer->start(kRefreshMilliseconds);
   move(kFramePosition);
+  SetMinimumFrameSize();
   resize(kFrameSize);
   UpdateCommandStates();
   // The window manager's frame is known once the window is shown.
@@ -69,11 +78,33 @@ CMainFrame::~CMainFrame() {
   // The equalizer window refers to the view's bank.
   delete m_eqDialog;
   m_eqDialog = nullptr;
-  delete m_vcDialog;
-  m_vcDialog = nullptr;
   delete m_tempoDialog;
   m_tempoDialog = nullptr;
+  delete m_vcDialog;
+  m_vcDialog = nullptr;
   m_view.reset();
+}
+
+void CMainFrame::SetMinimumFrameSize() {
+  const QFontMetrics metrics(m_statusPanes[0]->font());
+  const int panes = metrics.horizontalAdvance(QString::fromUtf8(kWidestMessageText)) + 16 +
+                    m_statusPanes[1]->minimumWidth() + 24;
+  // The bars may be cut at the right, as at the window's usual size; their
+  // height is what must stay.
+  int height =
+      menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + kMinimumViewHeight;
+  for (const QToolBar* bar : findChildren<QToolBar*>()) height += bar->sizeHint().height();
+  setMinimumSize(std::max(panes, kMinimumViewWidth), height);
+}
+
+void CMainFrame::RefreshIcons() {
+  for (const auto& [id, action] : m_actions) action->setIcon(CommandIcon(id));
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+    RefreshIcons();
+  QMainWindow::changeEvent(event);
 }
 
 // 620 x 432 is the outer size, frame included.
@@ -141,6 +172,7 @@ void CMainFrame::CreateToolBars() {
       tools->widgetForAction(m_actions.at(id))->setStyle(compact);
     }
   }
+  CreateZoomToolBar();
   addToolBarBreak(Qt::TopToolBarArea);
   QToolBar* bar = addToolBar(QStringLiteral("ダイアログバー"));
   bar->setObjectName(QStringLiteral("dialogbar"));
@@ -160,7 +192,11 @@ void CMainFrame::CreateStatusBar() {
                                         QString::fromLatin1(kPositionPaneWidthText)) +
                                     8);
   m_statusPanes[1]->setText(QString::fromLatin1(kPositionPaneInitialText));
+  m_statusPanes[2]->setMinimumWidth(m_statusPanes[2]->fontMetrics().horizontalAdvance(
+                                        QString::fromUtf8(kReadOutPaneWidthText)) +
+                                    8);
   status->addWidget(m_statusPanes[0], 1);
+  status->addPermanentWidget(m_statusPanes[2]);
   status->addPermanentWidget(m_statusPanes[1]);
 }
 
@@ -183,6 +219,7 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdNewDocument, [this] { NewDocument(); });
   SetCommandHandler(kCmdPrint, [this] { Print(); });
   InstallPlaybackHandlers();
+  InstallNavigationHandlers();
   SetCommandHandler(kCmdEqualizer, [this] { ToggleEqualizer(); });
   SetCommandHandler(kCmdOpenSingleVoice, [this] { OpenVoiceDialog(); });
 }
@@ -231,11 +268,11 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 QString CMainFrame::StatusText(int pane) const {
-  return pane >= 0 && pane < 2 ? m_statusPanes[pane]->text() : QString();
+  return pane >= 0 && pane < 3 ? m_statusPanes[pane]->text() : QString();
 }
 
 void CMainFrame::SetStatusText(int pane, const QString& text) {
-  if (pane >= 0 && pane < 2) m_statusPanes[pane]->setText(text);
+  if (pane >= 0 && pane < 3) m_statusPanes[pane]->setText(text);
 }
 
 void CMainFrame::SetControlText(int controlId, const QString& text) {
@@ -251,7 +288,7 @@ int CMainFrame::LegendHeight() const {
 }
 
 void CMainFrame::SetFrameTitle(const QString& title) {
-  setWindowTitle(title);
+  setWindowTitle(title.isEmpty() ? QString::fromUtf8(kInitialTitle) : title);
 }
 
 }  // namespace velmio::ui

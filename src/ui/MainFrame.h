@@ -27,8 +27,8 @@ class WaveOutDevice;
 namespace velmio::ui {
 
 class CEQdlg;
-class CVCdlg;
 class CTempoDlg;
+class CVCdlg;
 class CMiscDialogBar;
 class CViewWidget;
 
@@ -86,6 +86,8 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void CreateStatusBar();
   void InstallHandlers();
   void InstallPlaybackHandlers();
+  void InstallNavigationHandlers();
+  void CreateZoomToolBar();
   // The equalizer window: made on the first show, then shown or hidden.
   void ToggleEqualizer();
   // 単音のWavファイルを開く: the voice-conversion window, at most one.
@@ -93,10 +95,18 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   // The space bar: PLAY when it is enabled, else STOP when that is.
   void PlayOrStop();
   void MatchOuterSize();
+  // Keeps the status panes, the bars and a strip of the picture readable.
+  void SetMinimumFrameSize();
+  // Redraws the toolbar icons in the current palette's colours.
+  void RefreshIcons();
+  void changeEvent(QEvent* event) override;
 
   // The shell's own commands.
   void ShowAnalysisConditions();
   void ShowHelp();
+  // The desktop's handler opens the page; a missing page or a desktop
+  // without a handler is said in a message box.
+  void OpenHelpPage(const QUrl& url);
   void ShowAbout();
   void NewDocument();
   void Print();
@@ -106,17 +116,18 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   std::function<void(const QUrl&)> m_openUrl;
   CMiscDialogBar* m_dialogBar = nullptr;
   CViewWidget* m_viewWidget = nullptr;
-  QLabel* m_statusPanes[2] = {nullptr, nullptr};
+  // Prompts and progress, position and length, the read-out at the mouse.
+  QLabel* m_statusPanes[3] = {nullptr, nullptr, nullptr};
   QMenu* m_loopMenu = nullptr;
   QPoint m_loopClickPoint;  // client point of the right click, for the loop commands
   QTimer* m_refreshTimer = nullptr;
   std::unique_ptr<CTestView> m_view;
   // Edits the view's equalizer bank; goes before the view does.
   CEQdlg* m_eqDialog = nullptr;
-  // Shows the view's voice-conversion state; deleted once the view lets it go.
-  CVCdlg* m_vcDialog = nullptr;
   // Calls the view's tempo verbs; made hidden with the view, goes before it.
   CTempoDlg* m_tempoDialog = nullptr;
+  // Shows the view's voice-conversion state; deleted once the view lets it go.
+  CVCdlg* m_vcDialog = nullptr;
 };
 
 }  // namespace velmio::ui

@@ -39,6 +39,7 @@ struct ClientSize {
 // Status bar panes and dialog-bar controls the view writes to.
 constexpr int kStatusPaneMessage = 0;
 constexpr int kStatusPanePosition = 1;
+constexpr int kStatusPaneReadOut = 2;  // note, cents, frequency, time and level at the mouse
 constexpr int kControlTime = 1035;
 constexpr int kControlBar = 1037;
 constexpr int kControlLegend = 1050;

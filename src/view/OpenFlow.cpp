@@ -2,9 +2,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 
 #include "audio/FfmpegDecoding.h"
 #include "audio/PathNames.h"
+#include "engine/AnalysisFootprint.h"
 #include "view/TestView.h"
 #include "view/ViewGeometry.h"
 
@@ -36,6 +38,28 @@ std::string Format(const char* format, auto... values) {
   return text;
 }
 
+constexpr char kOutOfMemoryMessage[] = "メモリが足りないため、この録音は解析できません。";
+
+// "1時間05分09秒" or "5分09秒".
+std::string DurationText(int64_t seconds) {
+  const int64_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+  return h > 0 ? Format("%lld時間%02lld分%02lld秒", static_cast<long long>(h),
+                        static_cast<long long>(m), static_cast<long long>(s))
+               : Format("%lld分%02lld秒", static_cast<long long>(m), static_cast<long long>(s));
+}
+
+std::string TooLongMessage(AnalysisFit fit, uint64_t neededBytes, uint64_t availableBytes,
+                           int64_t longestSeconds) {
+  constexpr double kGiB = 1024.0 * 1024.0 * 1024.0;
+  const std::string why =
+      fit == AnalysisFit::kTooManyCells
+          ? std::string("この録音は長すぎて、解析データに収まりません。")
+          : Format("この録音の解析には %.1f GB のメモリが必要ですが、使えるのは %.1f GB です。",
+                   static_cast<double>(neededBytes) / kGiB,
+                   static_cast<double>(availableBytes) / kGiB);
+  return why + "\r\n今の設定で解析できる長さは " + DurationText(longestSeconds) + " までです。";
+}
+
 }  // namespace
 
 bool CTestView::OnFileOpen() {
@@ -61,11 +85,51 @@ bool CTestView::Open(const std::string& path, OpenMode mode) {
   m_host.ShowNotice("File reading.");
   m_host.Invalidate();
   const std::string source = ResolveSourcePath(path);
-  if (source.empty()) return false;
-  if (!LoadRecording(path, source)) return false;
-  PrepareForAnalysis();
-  StartAnalysisJob();
-  return true;
+  if (source.empty()) return false;  // nothing was released: the previous recording stays
+  // The flow's boundary: a recording too big for the memory that is left
+  // is refused like any other file, and the program goes on.
+  try {
+    if (LoadRecording(path, source) && AnalysisFits()) {
+      PrepareForAnalysis();
+      StartAnalysisJob();
+      return true;
+    }
+  } catch (const std::bad_alloc&) {
+    ReportMessage(kOutOfMemoryMessage);
+  }
+  ShowNothingLoaded();
+  return false;
+}
+
+bool CTestView::AnalysisFits() {
+  const FrameGeometry g =
+      ComputeFrameGeometry(m_recording.DataSize(), m_recording.Format().wBitsPerSample,
+                           m_recording.Channels(), m_recording.HopSize(), m_settings.m_lowNote,
+                           m_settings.m_highNote, m_settings.m_binsPerSemitone);
+  const uint64_t available =
+      m_seams.availableMemory ? m_seams.availableMemory() : AvailableMemoryBytes();
+  const AnalysisFit fit = CheckAnalysisFit(g, available);
+  if (fit == AnalysisFit::kFits) return true;
+  const int64_t longest = LongestAnalysableFrames(m_recording.HopSize(), g.rowCount, available);
+  ReportMessage(TooLongMessage(fit, FootprintOf(g).bytes, available,
+                               longest / std::max(m_recording.SampleRate(), 1)));
+  return false;
+}
+
+// A refused file leaves the window as at start-up, with nothing loaded, so
+// that the title, the read-outs and the conditions report never describe a
+// recording that is gone.
+void CTestView::ShowNothingLoaded() {
+  m_analysis.Forget();
+  m_playback.ForgetRecording();
+  m_recording.Close();
+  m_singleVoice.ForgetMarks();
+  m_host.SetWindowTitle("");
+  UpdatePositionText(0);
+  ShowVocalCutLabel(0);
+  m_host.SetStatusText(kStatusPaneMessage, "");
+  m_host.Invalidate();
+  m_host.CommandStatesChanged();
 }
 
 void CTestView::SetPitchRange(int32_t lowNote, int32_t highNote) {
@@ -152,6 +216,13 @@ void CTestView::OnTimer(int id) {
 
 void CTestView::OnProgressTimer() {
   const AnalysisState state = m_analysis.State();
+  if (state == AnalysisState::kFinished && m_analysis.Failed()) {
+    m_analysis.TakeOver();  // lets the job thread end
+    m_host.StopTimer(kTimerProgress);
+    ReportMessage(kOutOfMemoryMessage);
+    ShowNothingLoaded();
+    return;
+  }
   if (state == AnalysisState::kFinished) {
     // A short analysis ends between two ticks: its last stage is still shown
     // complete before the completion line.
@@ -185,10 +256,10 @@ void CTestView::TakeOverResult() {
   m_display.SetBarDisplay(false);
   m_display.MarkScrollSizesDirty();
   OnInitialUpdate();
-  // The middle of the analysed range, where most music lies, comes into
-  // view rather than its top octave.
-  const int32_t contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
-  m_host.ScrollTo({0, std::max(contentHeight - m_host.GetClientSize().height, 0) / 2});
+  if (m_display.OpensAtMiddleOfRange()) {
+    const int32_t contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
+    m_host.ScrollTo({0, std::max(contentHeight - m_host.GetClientSize().height, 0) / 2});
+  }
   UpdateLevelLabels();
   // Start and cursor back to 0, the output format of the data, stopped.
   m_playback.TakeOver(m_recording.Channels(), m_recording.SampleRate());

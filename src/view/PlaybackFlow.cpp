@@ -102,6 +102,10 @@ bool CTestView::AcceptsLoopPopup() const {
   return m_playback.State() == PlayState::kStopped && m_playback.LoopEnabled();
 }
 
+void CTestView::SetPlaybackStretch(const StretchSettings& settings) {
+  m_playback.SetStretch(settings);
+}
+
 void CTestView::ShowLoopLabel() {
   m_host.SetControlText(kControlLoop, m_playback.LoopLabel());
 }

@@ -145,6 +145,7 @@ ViewStatus CTestView::Status() const {
   status.frequencyGrid = m_display.FrequencyGrid();
   status.loopEnabled = m_playback.LoopEnabled();
   status.voiceDialogOpen = m_voiceDialog.IsOpen();
+  status.zoomStep = ZoomStep();
   return status;
 }
 
@@ -169,10 +170,12 @@ AnalysisFileContents CTestView::AnalysisSnapshot() const {
   contents.pitchEnabled = pitchSection ? 1 : 0;
   if (pitchSection) {
     contents.pitchTrack = m_singleVoice.PitchTrack();
-    contents.windowState = {m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote(), 0, 0};
+    contents.windowState = VcPreset{m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote(), 0, 0};
     contents.markCount = m_singleVoice.MarkCount();
-    contents.pitchMarks = m_singleVoice.PitchMarks();
-    contents.periodPeaks = m_singleVoice.PeriodPeaks();
+    if (contents.markCount > 0) {
+      contents.pitchMarks = m_singleVoice.PitchMarks();
+      contents.periodPeaks = m_singleVoice.PeriodPeaks();
+    }
   }
   contents.pitchLowNote = m_singleVoice.PitchLowNote();
   contents.pitchHighNote = m_singleVoice.PitchHighNote();

@@ -98,6 +98,10 @@ class CTestView {
   // timer); the loaded recording and its result stay.
   void OnNewDocument();
 
+  // A new result is shown from the middle of its pitch range instead of its
+  // top octave (the desktop program's choice; off by default).
+  void SetOpenAtMiddleOfRange(bool on) { m_display.SetOpenAtMiddleOfRange(on); }
+
   // --- Zoom in time and moving in time ---
   // The zoom step (see TimeScale): 1 one frame per column, 2 and 4 columns
   // per frame, -2 ... -32 frames per column.
@@ -130,6 +134,9 @@ class CTestView {
   // A mouse move over the client area; re-renders the hover band at most
   // every 50 ms.
   void OnMouseMove(int32_t x, int32_t y);
+  // The read-out of the cell at client (x, y): note, cents, frequency, time
+  // and level; empty outside the picture's rows or without a result.
+  std::string ReadOutAt(int32_t x, int32_t y) const;
   // The hover band at client row y, at once (batch rendering).
   void SetHover(int32_t y);
   void OnLButtonDblClk(int32_t x, int32_t y);
@@ -153,6 +160,17 @@ class CTestView {
   void OnSetLoopEnd(int32_t x);
   // True when a right click at the client may open the loop popup.
   bool AcceptsLoopPopup() const;
+  // Speed and transposition of playback, brought into range; heard at once
+  // while playing. Kept across files (the window remembers them).
+  void SetPlaybackStretch(const StretchSettings& settings);
+  const StretchSettings& PlaybackStretch() const { return m_playback.Stretch(); }
+  // A / B with the loop on: the loop start / end at the play position, also
+  // while playing (the play then starts again at the loop start).
+  void SetLoopStartAtPlayPosition();
+  void SetLoopEndAtPlayPosition();
+  // A drag across the time ruler from client x0 to x1: the loop over those
+  // columns' frames, switched on where the LOOP command could switch it.
+  void SelectLoopRange(int32_t x0, int32_t x1);
 
   // --- The equalizer ---
   // The bank that playback passes its blocks through: made on first use for
@@ -165,6 +183,24 @@ class CTestView {
   // program ends).
   void StoreEqualizerPreset(int preset);
 
+  // --- The tempo dialog and the bar grid ---
+  // 小節表示: the bar grid and the tempo dialog on or off. Switching on shows
+  // the stored values, or an estimate while no tempo is stored. Only while a
+  // result is shown.
+  void OnBarDisplay();
+  // The dialog's buttons: OK stores the values (refusing more beats per bar
+  // than the beat unit), Cancel puts the stored values back, 推定 estimates.
+  void OnTempoOk();
+  void OnTempoCancel();
+  void OnTempoEstimate();
+  // The user changed the dialog's texts or list selections.
+  void EditTempoDialog(const TempoDialogControls& typed);
+  const TempoDialogControls& TempoDialog() const;
+  // Stores `grid` as OK would, without the dialog (batch rendering).
+  void SetTempo(const TempoGrid& grid);
+  // The tempo, bar length and start proposed for the shown result at the
+  // current display levels; a zero tempo while no result is shown.
+  TempoProposal ProposeTempo() const;
   // --- The voice-conversion dialog (single-voice mode) ---
   // 単音のWavファイルを開く: the dialog's state opens with the presets of
   // the settings and its ratio watcher (timer 4) starts. False when it is
@@ -193,24 +229,6 @@ class CTestView {
   // write the recording itself. False on cancel or a reported failure.
   bool SaveConvertedWave();
   const ConversionSession& Conversion() const;
-  // --- The tempo dialog and the bar grid ---
-  // 小節表示: the bar grid and the tempo dialog on or off. Switching on shows
-  // the stored values, or an estimate while no tempo is stored. Only while a
-  // result is shown.
-  void OnBarDisplay();
-  // The dialog's buttons: OK stores the values (refusing more beats per bar
-  // than the beat unit), Cancel puts the stored values back, 推定 estimates.
-  void OnTempoOk();
-  void OnTempoCancel();
-  void OnTempoEstimate();
-  // The user changed the dialog's texts or list selections.
-  void EditTempoDialog(const TempoDialogControls& typed);
-  const TempoDialogControls& TempoDialog() const;
-  // Stores `grid` as OK would, without the dialog (batch rendering).
-  void SetTempo(const TempoGrid& grid);
-  // The tempo, bar length and start proposed for the shown result at the
-  // current display levels; a zero tempo while no result is shown.
-  TempoProposal ProposeTempo() const;
 
   // --- Drawing ---
   // Paints the client area (waiting picture, or the cached spectrogram and the cursor).
@@ -257,6 +275,10 @@ class CTestView {
   bool RunInBackground(const std::function<bool(const std::atomic<bool>& cancel)>& work);
   bool LoadRecording(const std::string& filePath, const std::string& readPath);
   void PrepareForAnalysis();
+  // False after telling the user how long a recording can be, when the
+  // analysis would not fit the analysis data file or the memory left.
+  bool AnalysisFits();
+  void ShowNothingLoaded();
   void ApplyVocalCut();
   void StartAnalysisJob();
   void OnProgressTimer();
@@ -280,15 +302,18 @@ class CTestView {
   void OnPlaybackTimer();
   void FollowCursor(int32_t frame);
   void SetLoopPoint(int32_t x, bool end);
+  void SetLoopPointAtPlayPosition(bool end);
+  void ReplaceLoopRange(int32_t start, int32_t end);
   void ShowLoopLabel();
+  void ShowReadOut(int32_t x, int32_t y);
   void SetEqualizerRate(int sampleRate);
+  void EstimateTempoForDialog();
+  void ShowTempoDialog(bool visible);
   void PrepareConversion();
   void TakeOverVoice();
   void OnConversionWatch();
   std::span<const int16_t> ConvertedVoiceForPlayback() const;
   void RenderConvertedVoice();
-  void EstimateTempoForDialog();
-  void ShowTempoDialog(bool visible);
 
   Host& m_host;
   ProgramPaths m_paths;

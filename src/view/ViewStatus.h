@@ -22,6 +22,7 @@ struct ViewStatus {
   bool frequencyGrid = false;
   bool loopEnabled = false;
   bool voiceDialogOpen = false;
+  int zoomStep = 1;  // the zoom in time (see TimeScale)
 };
 
 }  // namespace velmio

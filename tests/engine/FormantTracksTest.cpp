@@ -9,6 +9,7 @@
 
 #include "dsp/AlignedBuffer.h"
 #include "engine/AnalysisParams.h"
+#include "engine/FormantAutocorrelation.h"
 #include "support/ReferenceFormants.h"
 #include "support/SyntheticVoice.h"
 
@@ -149,6 +150,24 @@ TEST(FormantTracks, RecursionStopsWhereThePredictionErrorIsNotPositive) {
       EXPECT_NEAR(a[2], 0.0, 1e-12);
     }
   }
+}
+
+// The vector loops give the scalar loops' bits, zero magnitudes included.
+TEST(FormantTracks, VectorLoopsMatchTheScalarOnes) {
+  if (DetectSimdLevel() != SimdLevel::kAvx2Fma) GTEST_SKIP() << "no AVX2 here";
+  std::vector<float> spectrum(2 * 64);
+  for (std::size_t i = 0; i < spectrum.size(); ++i)
+    spectrum[i] = i < 4 ? 0.0f : std::sin(0.37f * static_cast<float>(i)) * 3.0f;
+  std::vector<float> scalar(64), vector(64);
+  InvertMagnitudesScalar(spectrum.data(), 64, 2139095040.0f, scalar.data());
+  InvertMagnitudesAvx2(spectrum.data(), 64, 2139095040.0f, vector.data());
+  EXPECT_EQ(scalar, vector);
+  EXPECT_EQ(vector[0], 2139095040.0f);
+  std::vector<float> negative(64, -5.0f);
+  negative[37] = -1.0f;
+  EXPECT_EQ(LargestOrZeroAvx2(negative.data(), 64), 0.0f);
+  negative[50] = 12.5f;
+  EXPECT_EQ(LargestOrZeroAvx2(negative.data(), 64), LargestOrZeroScalar(negative.data(), 64));
 }
 
 TEST(FormantTracks, EnvelopeFollowsTheExactTransform) {

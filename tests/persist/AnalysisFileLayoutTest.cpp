@@ -82,7 +82,8 @@ TEST(AnalysisFileLayout, EveryFieldSitsAtItsOffset) {
 
 struct PitchSectionCase {
   const char* name;
-  std::vector<int32_t> marks;  // markCount + 1 entries, or just {0}
+  int32_t markCount;
+  std::vector<int32_t> marks;  // markCount + 1 entries, none without periods
   std::vector<int16_t> peaks;
 };
 
@@ -90,8 +91,8 @@ struct PitchSectionCase {
 // marks and peaks only when there are periods.
 TEST(AnalysisFileLayout, PitchSectionFollowsTheVoiceOptions) {
   const std::vector<PitchSectionCase> cases = {
-      {"periods", {0, 220, 441, 882}, {0, 1200, -1, 0}},
-      {"no period", {0}, {0}},
+      {"periods", 3, {0, 220, 441, 882}, {0, 1200, -1, 0}},
+      {"no period", 0, {}, {}},
   };
   for (const PitchSectionCase& p : cases) {
     SCOPED_TRACE(p.name);
@@ -102,7 +103,7 @@ TEST(AnalysisFileLayout, PitchSectionFollowsTheVoiceOptions) {
     c.pitchEnabled = 1;
     c.pitchTrack = track;
     c.windowState = {31, 64, 0, 0};
-    c.markCount = static_cast<int32_t>(p.marks.size()) - 1;
+    c.markCount = p.markCount;
     c.pitchMarks = p.marks;
     c.periodPeaks = p.peaks;
     const Written w = WriteAndRead(dir / "p.vlx", c);
@@ -121,7 +122,7 @@ TEST(AnalysisFileLayout, PitchSectionFollowsTheVoiceOptions) {
     }
     EXPECT_EQ(f.I32(at), c.markCount);
     at += 4;
-    const std::size_t m = c.markCount > 0 ? p.marks.size() : 0;
+    const std::size_t m = p.marks.size();
     for (std::size_t i = 0; i < m; ++i, at += 4) EXPECT_EQ(f.I32(at), p.marks[i]);
     for (std::size_t i = 0; i < m; ++i, at += 2)
       EXPECT_EQ(f.I16(at), p.peaks[i]);

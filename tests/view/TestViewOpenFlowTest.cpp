@@ -187,7 +187,9 @@ void PrintTo(const FailureCase& c, std::ostream* os) {
 class OpenFailureTest : public ViewFlowTest, public testing::WithParamInterface<FailureCase> {};
 
 // Each failure follows a finished analysis: the old picture is no longer
-// drawn, the old file is closed, and no job or timer starts.
+// drawn, the old file is closed, and no job or timer starts. The window is
+// then as at start-up: the frame's own title, zero times, no report, so
+// nothing describes a recording that is gone.
 TEST_P(OpenFailureTest, ReportsAndLeavesNothingToDraw) {
   const FailureCase& c = GetParam();
   OpenAndFinish(WriteTone("before.wav", 1, 44100, 16, 0.3));
@@ -202,8 +204,15 @@ TEST_P(OpenFailureTest, ReportsAndLeavesNothingToDraw) {
   EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{c.message});
   EXPECT_EQ(host.messages[0].buttons, MessageButtons::kOk);
   EXPECT_EQ(host.notices, std::vector<std::string>{"File reading."});
-  EXPECT_EQ(host.titles, c.titled ? std::vector<std::string>{c.file} : std::vector<std::string>{});
-  EXPECT_EQ(view->Recording().FilePath(), path);
+  const std::vector<std::string> titles =
+      c.titled ? std::vector<std::string>{c.file, ""} : std::vector<std::string>{""};
+  EXPECT_EQ(host.titles, titles);
+  EXPECT_EQ(view->Recording().FilePath(), "");
+  EXPECT_EQ(view->AnalysisConditionsText(), "");
+  EXPECT_EQ(host.LastStatus(kStatusPanePosition), "  0:00.0 / 0:00.0");
+  EXPECT_EQ(host.LastControl(kControlTime), "時間  0:00.0 / 0:00.0");
+  EXPECT_EQ(host.LastStatus(kStatusPaneMessage), "");
+  EXPECT_EQ(view->CurrentAnalysis().ShownFrameCount(), 0);
   EXPECT_EQ(view->CurrentAnalysis().State(), AnalysisState::kIdle);
   EXPECT_FALSE(view->IsDataBusy());
   EXPECT_FALSE(view->Recording().IsFileOpen());
@@ -233,6 +242,38 @@ INSTANTIATE_TEST_SUITE_P(
                     "16/24bit, 22.05kHz以上のwavファイルのみ有効です。", false},
         FailureCase{"TruncatedData", "short.wav", Truncated(), "File read error.", true}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+// A recording whose analysis needs more memory than is left is refused
+// before anything is allocated, with the length that would fit; the window
+// is left with nothing loaded and takes the next file normally.
+TEST_F(OpenFlowTest, RecordingTooBigForTheMemoryIsRefusedWithItsLimit) {
+  OpenAndFinish(WriteTone("before.wav", 1, 44100, 16, 0.3));
+  // Two seconds at 44.1 kHz with the defaults need about 2.1 MB; 1.5 MiB
+  // holds about 1.4 seconds.
+  view->Seams().availableMemory = [] { return uint64_t{3} << 19; };
+  host.messages.clear();
+  host.timerCalls.clear();
+
+  EXPECT_FALSE(OpenChosen(WriteTone("long.wav", 2, 44100, 16, 2.0)));
+
+  ASSERT_EQ(host.messages.size(), 1u);
+  const std::string& text = host.messages[0].text;
+  EXPECT_EQ(
+      text.rfind("この録音の解析には 0.0 GB のメモリが必要ですが、使えるのは 0.0 GB です。\r\n"
+                 "今の設定で解析できる長さは 0分01秒 までです。",
+                 0),
+      0u)
+      << text;
+  EXPECT_EQ(view->CurrentAnalysis().State(), AnalysisState::kIdle);
+  EXPECT_FALSE(view->Recording().IsLoaded());
+  EXPECT_EQ(host.titles.back(), "");
+  EXPECT_TRUE(host.timerCalls.empty());
+
+  view->Seams().availableMemory = [] { return uint64_t{1} << 30; };
+  OpenAndFinish(WriteTone("short.wav", 1, 44100, 16, 0.3));
+  EXPECT_EQ(host.titles.back(), "short.wav");
+  EXPECT_TRUE(view->CurrentAnalysis().HasResult());
+}
 
 // Upper-cased extensions decide: every spelling of .wav is read directly, and
 // only other files go through the configured decoder.

@@ -111,11 +111,16 @@ TEST_F(TimeNavigationTest, KeysAndTimeWheelMoveThroughTheRecording) {
 
 TEST_F(TimeNavigationTest, AResultOpensAtTheMiddleOfItsPitchRangeAndTheZoomKept) {
   view->SetZoomStep(-4);  // as remembered from an earlier session
+  view->SetOpenAtMiddleOfRange(true);
   Load();
   // C1 ... C10: 864 rows and the ruler in a 300-high client.
   EXPECT_EQ(host.GetScrollPosition().y, (864 + 16 - 300) / 2);
   EXPECT_EQ(host.GetScrollSizes().contentWidth, 345 + 40);
   EXPECT_EQ(view->ZoomStep(), -4);
+
+  view->SetOpenAtMiddleOfRange(false);
+  Load();
+  EXPECT_EQ(host.GetScrollPosition().y, 0) << "the top, as a batch run shows it";
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/cli/RenderCommand.h"
 #include "app/cli/TempoCommand.h"
 #include "app/cli/VocalCommand.h"
+#include "app/cli/StretchCommand.h"
 
 namespace {
 
@@ -23,9 +24,13 @@ constexpr char kUsage[] =
     "       velmio-cli tempo INPUT.wav [ANALYSIS OPTIONS] [--gain DB] [--range DB]\n"
     "       velmio-cli vocal INPUT.wav -o OUTPUT.wav --mode cut|extract [--low C2 ... C5] [--a4 "
     "HZ]\n"
+    "       velmio-cli stretch INPUT.wav -o OUTPUT.wav --speed S [--transpose SEMITONES] "
+    "[--cents C]\n"
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
     "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n"
-    "                  [--vocal cut|extract|off] [--vocal-low C2 ... C5]\n";
+    "                  [--vocal cut|extract|off] [--vocal-low C2 ... C5]\n"
+    "                  [--pitch LOW-HIGH (single voice, notes C0 ... C8, e.g. G2-E5)]\n"
+    "                  [--formants 0|1|2 (formant tracks at that sensitivity)]\n";
 
 // Qt's own notices (about runtime folders, fonts, platforms) are not the
 // tool's output: stderr carries the progress and the user's messages only.
@@ -54,7 +59,7 @@ int main(int argc, char** argv) {
     return status;
   }
   if (verb != "analyse" && verb != "analyze" && verb != "render" && verb != "tempo" &&
-      verb != "vocal") {
+      verb != "vocal" && verb != "stretch") {
     std::fprintf(stderr, "velmio-cli: unknown command %s\n%s", verb.c_str(), kUsage);
     return 2;
   }
@@ -66,6 +71,7 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   QGuiApplication application(qtArgc, argv);
   if (verb == "tempo") return velmio::cli::RunTempoCommand(args);
+  if (verb == "stretch") return velmio::cli::RunStretchCommand(args);
   return verb == "render" ? velmio::cli::RunRenderCommand(args)
                           : velmio::cli::RunAnalyseCommand(args);
 }

@@ -52,6 +52,10 @@ std::string ApplyAnalysisOption(const std::string& name, const std::string& valu
     number = value == "off" ? 0 : value == "cut" ? 1 : value == "extract" ? 2 : -1;
     if (number < 0) return "--vocal takes cut, extract or off";
     s.m_vocalCutMode = number;
+  } else if (name == "--formants") {
+    if (!ParseInt(value, number) || number < 0 || number > 2) return "--formants takes 0, 1 or 2";
+    s.m_formantEnabled = 1;
+    s.m_formantSensitivity = number;
   } else if (name == "--vocal-low") {
     number = ParseVocalNote(value);
     if (number < 0) return "--vocal-low takes a note from C2 to C5 (C2, C#2, D2 ... C5)";
@@ -111,6 +115,14 @@ bool ParseCommon(const std::vector<std::string>& args, AnalyseOptions& options, 
     }
     if (arg == "-o" || arg == "--output") {
       options.output = value;
+      continue;
+    }
+    if (arg == "--pitch") {
+      options.pitch = ParsePitchRange(value);
+      if (!options.pitch) {
+        error = "--pitch takes LOW-HIGH, two notes from C0 to C8 such as G2-E5";
+        return false;
+      }
       continue;
     }
     error = ApplyAnalysisOption(arg, value, options.settings);
@@ -298,6 +310,32 @@ int ParseVocalNote(const std::string& text) {
   if (!ParseInt(text.substr(at), octave) || octave < 0 || octave > 10) return -1;
   const int index = 12 * octave + semitone - 24;
   return index >= 0 && index <= 36 ? index : -1;
+}
+
+int ParsePitchNote(const std::string& text) {
+  static constexpr int kOffsets[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+  if (text.size() < 2) return -1;
+  const char letter = static_cast<char>(text[0] & ~0x20);
+  if (letter < 'A' || letter > 'G') return -1;
+  std::size_t at = 1;
+  int semitone = kOffsets[letter - 'A'];
+  if (text[at] == '#') {
+    ++semitone;
+    ++at;
+  }
+  int octave = 0;
+  if (!ParseInt(text.substr(at), octave) || octave < 0 || octave > 8) return -1;
+  const int note = 12 * octave + semitone;
+  return note <= 96 ? note : -1;
+}
+
+std::optional<PitchRangeOption> ParsePitchRange(const std::string& text) {
+  const std::size_t dash = text.find('-');
+  if (dash == std::string::npos) return std::nullopt;
+  const int low = ParsePitchNote(text.substr(0, dash));
+  const int high = ParsePitchNote(text.substr(dash + 1));
+  if (low < 0 || high < 0) return std::nullopt;
+  return PitchRangeOption{low, high};
 }
 
 int ParseOctaveNote(const std::string& text) {

@@ -11,14 +11,23 @@
 
 namespace velmio::cli {
 
+// The single-voice search range, semitones above C0 (both inclusive).
+struct PitchRangeOption {
+  int lowNote = 31;
+  int highNote = 64;
+};
+
 struct AnalyseOptions {
   std::string input;
   std::string output;
   AnalysisSettings settings;
+  // Set: the recording is opened in single-voice mode with this range.
+  std::optional<PitchRangeOption> pitch;
 };
 
 // Parses "INPUT -o OUTPUT [--bins N] [--window cq|trapezoid] [--a4 HZ]
-// [--low NOTE] [--high NOTE] [--vocal cut|extract|off] [--vocal-low NOTE]".
+// [--low NOTE] [--high NOTE] [--vocal cut|extract|off] [--vocal-low NOTE]
+// [--pitch LOW-HIGH] [--formants 0|1|2]".
 // On a mistake returns nothing and sets `error`.
 std::optional<AnalyseOptions> ParseAnalyseOptions(const std::vector<std::string>& args,
                                                   std::string& error);
@@ -64,6 +73,11 @@ struct VocalOptions {
 // lowest vocal note C2 ... C5 defaults to G3, A4 to 440 Hz.
 std::optional<VocalOptions> ParseVocalOptions(const std::vector<std::string>& args,
                                               std::string& error);
+// A note of the single-voice lists, "C0" ... "C8" with an optional '#'
+// ("G2", "C#4"), to semitones above C0 (0 ... 96), or -1.
+int ParsePitchNote(const std::string& text);
+// "LOW-HIGH" of two such notes ("G2-E5").
+std::optional<PitchRangeOption> ParsePitchRange(const std::string& text);
 
 // "C0".."C10" to semitones above C0, or -1.
 int ParseOctaveNote(const std::string& text);

@@ -46,7 +46,7 @@ int RunRenderCommand(const std::vector<std::string>& args) {
   ViewSession session(options->size);
   CTestView& view = session.View();
   view.UseSettings(options->analysis.settings);
-  if (!session.OpenAndWait(options->analysis.input)) return 1;
+  if (!session.OpenWithOptions(options->analysis.input, options->analysis.pitch)) return 1;
   ApplyDisplayOptions(*options, session);
   const QImage image = view.RenderToImage();
   if (image.isNull() || !image.save(QString::fromStdString(options->analysis.output), "PNG")) {
