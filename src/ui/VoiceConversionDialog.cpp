@@ -56,6 +56,7 @@ int32_t Selection(const QComboBox* list) {
 
 CVCdlg::CVCdlg(CTestView& view, std::function<void()> closed, QWidget* parent)
     : QDialog(parent), m_view(view), m_closed(std::move(closed)) {
+  setObjectName(QStringLiteral("CVCdlg"));
   setWindowTitle(QStringLiteral("TD-PSOLAによるピッチ検出とピッチ変換の設定"));
   setModal(false);
   auto* layout = new QVBoxLayout(this);

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
-#include <vector>
 
 #include "FrameFixture.h"
 #include "ui/VoiceConversionDialog.h"
@@ -16,18 +15,9 @@ namespace {
 
 class VoiceDialogTest : public test::FrameFixture {
  protected:
-  // The window's dialogs have no meta-object of their own, so findChild would
-  // take any dialog (the tempo window is there from the start).
-  std::vector<CVCdlg*> Dialogs() {
-    std::vector<CVCdlg*> found;
-    for (QDialog* dialog : frame.findChildren<QDialog*>()) {
-      if (auto* vc = dynamic_cast<CVCdlg*>(dialog)) found.push_back(vc);
-    }
-    return found;
-  }
+  // Found by name: the other tool windows are dialogs too.
   CVCdlg* Dialog() {
-    const std::vector<CVCdlg*> found = Dialogs();
-    return found.empty() ? nullptr : found.front();
+    return dynamic_cast<CVCdlg*>(frame.findChild<QDialog*>(QStringLiteral("CVCdlg")));
   }
 };
 
@@ -41,7 +31,7 @@ TEST_F(VoiceDialogTest, OneWindowAndTheFileCommandsWaitForIt) {
   for (int id : {kCmdFileOpen, kCmdOpenSingleVoice, kCmdOpenAnalysisData})
     EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
   frame.RunCommand(kCmdOpenSingleVoice);
-  EXPECT_EQ(Dialogs().size(), 1u);
+  EXPECT_EQ(frame.findChildren<QDialog*>(QStringLiteral("CVCdlg")).size(), 1);
 
   EXPECT_EQ(dialog->LowList()->count(), 97);
   EXPECT_EQ(dialog->LowList()->itemText(0), QStringLiteral("C_0"));
