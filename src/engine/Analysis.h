@@ -35,6 +35,12 @@ class Analysis {
   // A recording is being replaced: stops any job, nothing is drawn until the
   // next take-over. UI thread.
   void Forget() { m_job.Reset(); }
+  // The result no longer holds (the settings it was made with changed): it
+  // is freed and nothing is drawn. UI thread, never while busy.
+  void Discard() {
+    m_job.Reset();
+    m_spectrogram = Spectrogram{};
+  }
 
   // A saved result takes the place of the current one without analysing;
   // nothing is drawn until ShowInstalled. UI thread, never while busy.
