@@ -92,6 +92,7 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void ShowAnalysisConditions();
   void ShowHelp();
   void ShowAbout();
+  void ShowSettings();
   void NewDocument();
   void Print();
 
