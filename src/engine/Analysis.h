@@ -47,6 +47,9 @@ class Analysis {
   // be large, and the next recording may need the memory); nothing is drawn
   // until the next take-over. UI thread.
   void Forget();
+  // The result no longer holds (the settings it was made with changed): it
+  // is freed and nothing is drawn. UI thread, never while busy.
+  void Discard() { Forget(); }
 
   // A saved result takes the place of the current one without analysing;
   // nothing is drawn until ShowInstalled. UI thread, never while busy.

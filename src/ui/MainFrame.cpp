@@ -16,6 +16,7 @@
 #include "ui/EqualizerDialog.h"
 #include "ui/MiscDialogBar.h"
 #include "ui/TempoDialog.h"
+#include "ui/SettingDialog.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/UiFonts.h"
 #include "ui/ViewWidget.h"
@@ -204,11 +205,22 @@ void CMainFrame::CreateStatusBar() {
   status->addPermanentWidget(m_statusPanes[1]);
 }
 
+// 設定: the view's values in, and after OK applied by the view.
+void CMainFrame::ShowSettings() {
+  CSettingDlg dialog(
+      m_view->SettingsForDialog(),
+      [this](const std::string& path) { return m_view->CheckDecoder(path); }, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  m_view->ApplySettingsDialog(dialog.Values());
+  UpdateCommandStates();
+}
+
 void CMainFrame::InstallHandlers() {
   CTestView& v = *m_view;
   SetCommandHandler(kCmdFileOpen, [&v] { v.OnFileOpen(); });
   SetCommandHandler(kCmdOpenAnalysisData, [&v] { v.OnOpenAnalysisFile(); });
   SetCommandHandler(kCmdSaveAnalysisData, [&v] { v.SaveAnalysisFile(); });
+  SetCommandHandler(kCmdSettings, [this] { ShowSettings(); });
   SetCommandHandler(kCmdGainUp, [&v] { v.OnGainUp(); });
   SetCommandHandler(kCmdGainDown, [&v] { v.OnGainDown(); });
   SetCommandHandler(kCmdRangeUp, [&v] { v.OnRangeUp(); });

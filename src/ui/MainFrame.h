@@ -123,6 +123,7 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   // without a handler is said in a message box.
   void OpenHelpPage(const QUrl& url);
   void ShowAbout();
+  void ShowSettings();
   void NewDocument();
   void Print();
 

@@ -30,6 +30,7 @@
 #include "view/MidiNoteOutput.h"
 #include "view/MidiOut.h"
 #include "view/ProgramPaths.h"
+#include "view/SettingsDialogValues.h"
 #include "view/SingleVoiceState.h"
 #include "view/SpectrogramRenderer.h"
 #include "view/TempoDialogState.h"
@@ -71,6 +72,17 @@ class CTestView {
   // range: playback stops, the converted voice goes silent. False (nothing
   // done) without such a recording or while an analysis runs.
   bool RerunAnalysis();
+  // --- The settings dialog ---
+  // The values the dialog starts from.
+  SettingsDialogValues SettingsForDialog() const;
+  // The dialog's decoder check for a newly chosen program (its messages and
+  // question included); true when the program may be used.
+  bool CheckDecoder(const std::string& decoderPath);
+  // OK: a change of what the analysis depends on discards the analysis
+  // (after telling the user to read the file again) and rebuilds the kernel
+  // bank; instrument, harmonics, colour and decoder take effect at once.
+  void ApplySettingsDialog(const SettingsDialogValues& values);
+
   // --- The analysis data file ---
   // 解析データ保存: asks for a path and saves the shown result. False when
   // nothing was saved (cancel, nothing to save, or a reported failure).
