@@ -82,6 +82,12 @@ void PlaybackEngine::Play() {
     m_playState = PlayState::kStopped;
     return;
   }
+  m_stretchRun = !m_stretch.IsBypass() && EnsureStretcher();
+  if (m_stretchRun) {
+    if (!PrimeStretched(source)) return;
+    if (m_hooks.startCursorTimer) m_hooks.startCursorTimer();
+    return;
+  }
   m_queuePos = m_playStartByte;
   m_lastDone = -1;
   std::fill(std::begin(m_blockBytes), std::end(m_blockBytes), 0);
@@ -154,6 +160,10 @@ void PlaybackEngine::OnBlockDone() {
 }
 
 void PlaybackEngine::QueueNext(const PlaybackSource& source, int32_t end) {
+  if (m_stretchRun) {
+    QueueStretched(source);
+    return;
+  }
   const int k = m_lastQueued = (m_lastQueued + 1) % kPlaySlots;
   int32_t length = kPlayBlockBytes;
   if (int64_t{end} < int64_t{m_queuePos} + kPlayBlockBytes) {
@@ -177,12 +187,18 @@ void PlaybackEngine::QueueNext(const PlaybackSource& source, int32_t end) {
   if (m_device.Write(m_waveBuffers[k], length) != 0) StopAfterWriteError();
 }
 
-void PlaybackEngine::FillSlot(const PlaybackSource& source, int slot, int32_t length) {
-  std::span<const int16_t> from = source.samples;
+// The converted voice while there is one, else the recording; chosen anew
+// for every block.
+std::span<const int16_t> PlaybackEngine::PlayedSamples(const PlaybackSource& source) const {
   if (m_hooks.convertedSamples) {
     const std::span<const int16_t> converted = m_hooks.convertedSamples();
-    if (!converted.empty()) from = converted;
+    if (!converted.empty()) return converted;
   }
+  return source.samples;
+}
+
+void PlaybackEngine::FillSlot(const PlaybackSource& source, int slot, int32_t length) {
+  const std::span<const int16_t> from = PlayedSamples(source);
   // Never read past the samples, whatever the sizes claim; silence fills up.
   const int64_t available = static_cast<int64_t>(from.size()) * 2 - m_queuePos;
   const int32_t copied = static_cast<int32_t>(std::clamp<int64_t>(available, 0, length));
@@ -192,8 +208,23 @@ void PlaybackEngine::FillSlot(const PlaybackSource& source, int slot, int32_t le
   }
   std::memset(slotBytes + copied, 0, static_cast<size_t>(length - copied));
   m_blockBytes[slot] = length;
+  m_slotSource[slot] = m_queuePos;
   if (m_equalizer != nullptr && m_equalizer->m_enabled != 0) {
     m_equalizer->ProcessBlock(m_waveBuffers[slot], length, source.format.nChannels);
+  }
+}
+
+void PlaybackEngine::RefreshQueuedBuffers(std::span<const int16_t> converted) {
+  if (m_playState < PlayState::kPlaying) return;
+  const int64_t held = static_cast<int64_t>(converted.size()) * 2;
+  const auto* from = reinterpret_cast<const uint8_t*>(converted.data());
+  for (int k = 0; k < kPlaySlots; ++k) {
+    // A slot already handed back holds nothing the device still reads; the
+    // copy there is harmless, and the next refill replaces it anyway.
+    const int64_t copied = std::clamp<int64_t>(held - m_slotSource[k], 0, m_blockBytes[k]);
+    if (copied > 0) {
+      std::memcpy(m_waveBuffers[k], from + m_slotSource[k], static_cast<size_t>(copied));
+    }
   }
 }
 
@@ -208,17 +239,10 @@ void PlaybackEngine::Stop() {
   if (m_playState < PlayState::kPlaying) return;
   m_playState = PlayState::kStopped;
   if (m_hooks.stopCursorTimer) m_hooks.stopCursorTimer();
-  const std::optional<int64_t> played = m_device.BytesPlayed();
-  if (played) {
-    int64_t position = int64_t{m_playStartByte} + *played;
-    // Back to where the sound is in the recording: without this a long loop
-    // would count past the 32-bit range.
-    if (m_loopEnabled) {
-      const Range range = LoopRange(Source());
-      position -= int64_t{range.end - range.start} * m_loopWrapCount;
-    }
-    m_playStartByte =
-        static_cast<int32_t>(std::clamp<int64_t>(position, 0, std::numeric_limits<int32_t>::max()));
+  const std::optional<int64_t> position = HeardSourceByte(Source());
+  if (position) {
+    m_playStartByte = static_cast<int32_t>(
+        std::clamp<int64_t>(*position, 0, std::numeric_limits<int32_t>::max()));
   } else {
     m_playStartByte = 0;
   }

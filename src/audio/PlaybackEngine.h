@@ -9,10 +9,13 @@
 // thread; nothing is allocated from Play until the playback ends.
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "audio/Report.h"
+#include "audio/Stretcher.h"
 #include "audio/WaveFile.h"
 #include "audio/WaveOutDevice.h"
 #include "dsp/AlignedBuffer.h"
@@ -35,6 +38,9 @@ enum class PlayState : int32_t {
   kLoopWrap = 5,    // only inside one refill: the block ends at the loop end
 };
 constexpr int32_t kPlayBlockBytes = 32768;
+// Frames in a block made by the stretcher: a short queue, so that the cursor
+// and the refills keep close to the sound (four blocks are 0.19 s at 44.1 kHz).
+constexpr int32_t kStretchBlockFrames = 2048;
 
 // The recording as the engine needs it, asked for afresh whenever it is
 // used, so that the engine never keeps a view of samples that may be replaced.
@@ -85,6 +91,15 @@ class PlaybackEngine {
   // The equalizer blocks pass through while it is enabled; null for none.
   void SetEqualizer(Equalizer* equalizer) { m_equalizer = equalizer; }
 
+  // Speed and transposition (brought into range). At 100 % / 0 / 0 the
+  // blocks are the recording's own bytes; otherwise they come from the
+  // stretcher, then pass the equalizer. A change while playing or paused is
+  // heard at once: the queue is dropped and refilled from the sound being
+  // heard. The first setting other than 100 % / 0 / 0 makes the stretcher
+  // (outside the playback path when set before Play). UI thread.
+  void SetStretch(const StretchSettings& settings);
+  const StretchSettings& Stretch() const { return m_stretch; }
+
   // A recording has been taken over (analysis completed or analysis data
   // file opened): output format from the data's channels and the rate,
   // start and cursor at 0, state 0.
@@ -122,6 +137,11 @@ class PlaybackEngine {
   bool Rewind();
   // The device has finished a block (the device calls this).
   void OnBlockDone();
+  // The converted voice has been rendered anew: while a playback is on, every
+  // slot still with the device gets the `converted` bytes of its own source
+  // range (a loop wrap included), so the change is heard at once. The bytes
+  // go in as they are, without the equalizer.
+  void RefreshQueuedBuffers(std::span<const int16_t> converted);
   // Timer 1: moves the cursor to the sound being heard.
   CursorTick OnCursorTimer();
 
@@ -156,6 +176,8 @@ class PlaybackEngine {
   WaveFormat m_playFormat;
   int16_t* m_waveBuffers[kPlaySlots] = {};
   int32_t m_blockBytes[kPlaySlots] = {};
+  // Byte offset in the recording of the block each slot holds.
+  int32_t m_slotSource[kPlaySlots] = {};
   int32_t m_lastQueued = 0;
   int32_t m_lastDone = -1;
   int32_t m_queuePos = 0;
@@ -168,6 +190,18 @@ class PlaybackEngine {
   int32_t m_loopWrapCount = 0;
   // The frame at which timer 1 last drew the cursor.
   int32_t m_lastDrawnFrame = -1;
+
+  // Slower / faster and transposed playback.
+  StretchSettings m_stretch;
+  std::unique_ptr<Stretcher> m_stretcher;
+  bool m_stretchRun = false;       // the current play goes through the stretcher
+  double m_runSpeed = 1.0;         // source frames per output frame of that play
+  int64_t m_outputBytes = 0;       // bytes written since the device was reset
+  double m_nextSourceFrame = 0.0;  // the source frame the next output frame sounds
+  // Per slot: output byte at which it starts (-1: not in this play) and the
+  // source frame it starts with.
+  int64_t m_slotOutputStart[kPlaySlots] = {};
+  double m_slotSourceFrame[kPlaySlots] = {};
 
   // Byte range [start, end) of the current play, clamped to the data.
   struct Range {
@@ -184,6 +218,18 @@ class PlaybackEngine {
   void QueueNext(const PlaybackSource& source, int32_t end);
   void FillSlot(const PlaybackSource& source, int slot, int32_t length);
   void StopAfterWriteError();
+  std::span<const int16_t> PlayedSamples(const PlaybackSource& source) const;
+  // The recording's byte the sound being heard comes from (not clamped), or
+  // nullopt when the device cannot tell.
+  std::optional<int64_t> HeardSourceByte(const PlaybackSource& source) const;
+  std::optional<int64_t> HeardStretchedByte(const PlaybackSource& source) const;
+  double FoldIntoLoop(double frame, const PlaybackSource& source) const;
+  bool EnsureStretcher();
+  bool PrimeStretched(const PlaybackSource& source);
+  void PrimeFromPosition(const PlaybackSource& source);
+  void QueueStretched(const PlaybackSource& source);
+  void Requeue();
+  class StretchFeed;
   void Report(const char* message) const;
   bool StoreLoopPoint(int32_t frame, int32_t& point);
 

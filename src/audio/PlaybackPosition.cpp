@@ -16,12 +16,27 @@ int64_t DataBytesOf(const PlaybackSource& source) {
 
 }  // namespace
 
+std::optional<int64_t> PlaybackEngine::HeardSourceByte(const PlaybackSource& source) const {
+  if (m_stretchRun) return HeardStretchedByte(source);
+  const std::optional<int64_t> played = m_device.BytesPlayed();
+  if (!played) return std::nullopt;
+  int64_t position = int64_t{m_playStartByte} + *played;
+  // Each loop pass the device has finished takes the sound back one range;
+  // without this a long loop would also count past the 32-bit range.
+  if (m_loopEnabled) {
+    const Range range = LoopRange(source);
+    position -= int64_t{range.end - range.start} * m_loopWrapCount;
+  }
+  return position;
+}
+
 void PlaybackEngine::TakeOver(int32_t channels, int32_t sampleRate) {
   Stop();
   MakePcm16Format(m_playFormat, channels, sampleRate);
   m_playStartByte = 0;
   m_cursorFrame = 0;
   m_playState = PlayState::kStopped;
+  if (!m_stretch.IsBypass()) EnsureStretcher();
 }
 
 void PlaybackEngine::ResetLoop(int32_t endFrame) {
@@ -40,18 +55,12 @@ void PlaybackEngine::ForgetRecording() {
 
 CursorTick PlaybackEngine::OnCursorTimer() {
   CursorTick tick;
-  const std::optional<int64_t> played = m_device.BytesPlayed();
   const PlaybackSource source = Source();
+  const std::optional<int64_t> heard = HeardSourceByte(source);
   const int64_t perSecond = m_playFormat.nAvgBytesPerSec;
   const int64_t perFrame = int64_t{m_playFormat.nBlockAlign} * source.hopSize;
-  if (played && perSecond > 0 && perFrame > 0) {
-    int64_t position = int64_t{m_playStartByte} + *played;
-    if (m_loopEnabled) {
-      // Each loop pass the device has finished takes the cursor back one range.
-      const Range range = LoopRange(source);
-      position -= int64_t{range.end - range.start} * m_loopWrapCount;
-    }
-    position = std::max<int64_t>(position, 0);
+  if (heard && perSecond > 0 && perFrame > 0) {
+    const int64_t position = std::max<int64_t>(*heard, 0);
     tick.timeMs = static_cast<int32_t>(std::min<int64_t>(position * 1000 / perSecond, INT32_MAX));
     m_cursorFrame = static_cast<int32_t>(std::min<int64_t>(position / perFrame, INT32_MAX));
   }

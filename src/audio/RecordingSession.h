@@ -9,6 +9,7 @@
 
 #include "audio/PcmLoading.h"
 #include "audio/Report.h"
+#include "audio/VocalCut.h"
 
 namespace velmio {
 
@@ -36,6 +37,10 @@ class RecordingSession {
 
   // Vocal cut (1) or extract (2) was applied to the loaded PCM, taking `seconds`.
   void RecordVocalCut(int32_t mode, double seconds);
+  // Applies vocal cut or extract to loaded stereo PCM in place and records
+  // the mode and the time it took. Mono data is left alone. Returns the
+  // seconds taken (0 for mono).
+  double ApplyVocals(const VocalCutParams& params);
   // Stereo PCM becomes mono in place (the single-voice mode analyses one voice).
   void MixToMono();
   // The PCM, writable, for processing in place (vocal cut) on the UI thread

@@ -7,8 +7,8 @@
 namespace velmio {
 
 // Lags are computed in blocks of up to this many; the last block reads and
-// writes past lagCount.
-constexpr int32_t kCorrelationLagBlock = 32;
+// writes up to 16 lags past lagCount.
+constexpr int32_t kCorrelationLagBlock = 64;
 
 struct LagSums {
   const float* head;     // `products` samples
@@ -17,8 +17,14 @@ struct LagSums {
   int32_t firstLag;
   int32_t lagCount;
   float* out;  // out[i] = sum over k < D of segment[firstLag + i + k] * head[k];
-               // room for lagCount rounded up to a multiple of 8
+               // room for lagCount rounded up to a multiple of 16
 };
+
+// r[i] = num[i] / sqrt(energy[i] * e0) in place of the energies, for i < count
+// (room for count rounded up to a multiple of 8). Square roots and divisions
+// are correctly rounded in every build, so all give the same bits.
+void NormaliseLagsScalar(const float* num, float e0, int32_t count, float* energyToR);
+void NormaliseLagsAvx2(const float* num, float e0, int32_t count, float* energyToR);
 
 // Rounds n up to a multiple of 8.
 constexpr int32_t RoundUpTo8(int32_t n) {
@@ -27,5 +33,8 @@ constexpr int32_t RoundUpTo8(int32_t n) {
 
 void SumLagsScalar(const LagSums& sums);
 void SumLagsAvx2(const LagSums& sums);
+void SumLagsAvx512(const LagSums& sums);
+// The processor runs the AVX-512 build (checked once).
+bool HasAvx512Lags();
 
 }  // namespace velmio

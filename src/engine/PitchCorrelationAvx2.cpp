@@ -41,4 +41,13 @@ void SumLagsAvx2(const LagSums& sums) {
   }
 }
 
+void NormaliseLagsAvx2(const float* num, float e0, int32_t count, float* energyToR) {
+  const __m256 e0s = _mm256_set1_ps(e0);
+  for (int32_t i = 0; i < count; i += 8) {
+    const __m256 energy = _mm256_loadu_ps(energyToR + i);
+    const __m256 norm = _mm256_sqrt_ps(_mm256_mul_ps(energy, e0s));
+    _mm256_storeu_ps(energyToR + i, _mm256_div_ps(_mm256_loadu_ps(num + i), norm));
+  }
+}
+
 }  // namespace velmio

@@ -16,13 +16,29 @@ constexpr int16_t kVoicedPeak = 16;
 
 void SumLags(const LagSums& sums, SimdLevel simd) {
 #if defined(VELMIO_HAVE_AVX2_ROWS)
+  // The vector builds give the scalar loop's bits, so the widest one is used.
   if (simd == SimdLevel::kAvx2Fma) {
-    SumLagsAvx2(sums);
+    if (HasAvx512Lags()) {
+      SumLagsAvx512(sums);
+    } else {
+      SumLagsAvx2(sums);
+    }
     return;
   }
 #endif
   (void)simd;
   SumLagsScalar(sums);
+}
+
+void NormaliseLags(const float* num, float e0, int32_t count, float* energyToR, SimdLevel simd) {
+#if defined(VELMIO_HAVE_AVX2_ROWS)
+  if (simd == SimdLevel::kAvx2Fma) {
+    NormaliseLagsAvx2(num, e0, count, energyToR);
+    return;
+  }
+#endif
+  (void)simd;
+  NormaliseLagsScalar(num, e0, count, energyToR);
 }
 
 int16_t TruncatedPeak(float peak) {
@@ -110,22 +126,29 @@ PeriodEstimate EstimatePeriod(const float* signal, int32_t start, int32_t length
 
   const int32_t products = length - maxLag;
 
+  // Both sums in one loop: two independent chains of additions overlap.
   float e0 = 1e-10f;
-  for (int32_t k = 0; k < products; ++k) e0 += s[k] * s[k];
   float energy = 1e-10f;
-  for (int32_t k = 0; k < products; ++k) energy += s[minLag - 1 + k] * s[minLag - 1 + k];
+  const float* beforeFirstLag = s + minLag - 1;
+  for (int32_t k = 0; k < products; ++k) {
+    e0 += s[k] * s[k];
+    energy += beforeFirstLag[k] * beforeFirstLag[k];
+  }
 
   const int32_t lagCount = maxLag - minLag + 1;
   float* num = scratch.Products();
   SumLags(LagSums{s, s, products, minLag, lagCount, num}, simd);
 
+  // The energies first: their chain of additions is the one part that
+  // cannot be vectorised; the normalisation then runs eight lags at a time.
   float* r = scratch.Correlation();
   for (int32_t tau = minLag; tau <= maxLag; ++tau) {
     const float leaving = s[tau - 1];
     const float entering = s[tau - 1 + products];
     energy = energy - leaving * leaving + entering * entering;
-    r[tau - minLag] = num[tau - minLag] / std::sqrt(energy * e0);
+    r[tau - minLag] = energy;
   }
+  NormaliseLags(num, e0, lagCount, r, simd);
 
   const int32_t lag = PickLag(r, minLag, maxLag);
   if (lag == 0) return {};

@@ -19,17 +19,27 @@ struct TempoGrid {
   int32_t startMs = 0;   // time of beat 0
 
   bool IsSet() const { return tempo != 0; }
+  bool operator==(const TempoGrid&) const = default;
 
   // Bar and beat at `ms`, in single precision as the read-out shows them
   // (beats before the start count toward zero).
   BarAndBeat At(int32_t ms) const {
     const float beats = (static_cast<float>(ms) - static_cast<float>(startMs)) *
                         static_cast<float>(tempo) * 1.6666667e-5f;
-    const float perBar = static_cast<float>(beatsPerBar);
+    // A grid read from a file may hold any numbers: no bar of 0 beats, and
+    // counts beyond the int32 range stop at its ends.
+    const float perBar = static_cast<float>(beatsPerBar > 0 ? beatsPerBar : 1);
     BarAndBeat position;
-    position.bar = static_cast<int32_t>(beats * (1.0f / perBar));
-    position.beat = static_cast<int32_t>(beats - perBar * static_cast<float>(position.bar));
+    position.bar = Truncate(beats * (1.0f / perBar));
+    position.beat = Truncate(beats - perBar * static_cast<float>(position.bar));
     return position;
+  }
+
+  // Truncation toward zero, kept to the int32 range (NaN gives 0).
+  static int32_t Truncate(float v) {
+    if (v >= 2147483520.0f) return 2147483647;
+    if (v <= -2147483648.0f) return -2147483647 - 1;
+    return v == v ? static_cast<int32_t>(v) : 0;
   }
 
   // Beat lines per analysis frame of `secondsPerFrame`, and the frame of

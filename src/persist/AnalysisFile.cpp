@@ -79,8 +79,9 @@ std::string PitchSectionRefusal(const AnalysisFileContents& c) {
   if (c.pitchTrack.size() != static_cast<std::size_t>(c.frameCount))
     return "Pitch data does not match the frame count.";
   const std::size_t marks = c.markCount > 0 ? static_cast<std::size_t>(c.markCount) + 1 : 0;
-  if (c.markCount == std::numeric_limits<int32_t>::max() || c.pitchMarks.size() != marks ||
-      c.periodPeaks.size() != marks)
+  // Longer arrays are fine (a detector's buffers): only the counted entries are written.
+  if (c.markCount == std::numeric_limits<int32_t>::max() || c.pitchMarks.size() < marks ||
+      c.periodPeaks.size() < marks)
     return "Pitch marks do not match their count.";
   return {};
 }
@@ -138,8 +139,9 @@ void WritePitchSection(LittleEndianWriter& out, const AnalysisFileContents& c) {
   const VcPreset& w = c.windowState;
   for (int32_t v : {w.lowestNote, w.highestNote, w.pitchPosition, w.formantPosition}) out.Int32(v);
   out.Int32(c.markCount);
-  for (int32_t v : c.pitchMarks) out.Int32(v);
-  for (int16_t v : c.periodPeaks) out.Int16(v);
+  const std::size_t marks = c.markCount > 0 ? static_cast<std::size_t>(c.markCount) + 1 : 0;
+  for (int32_t v : c.pitchMarks.first(marks)) out.Int32(v);
+  for (int16_t v : c.periodPeaks.first(marks)) out.Int16(v);
 }
 
 void WriteContents(LittleEndianWriter& out, const AnalysisFileContents& c) {

@@ -15,9 +15,11 @@
 #include "ui/CompactToolStyle.h"
 #include "ui/EqualizerDialog.h"
 #include "ui/MiscDialogBar.h"
+#include "ui/TempoDialog.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/UiFonts.h"
 #include "ui/ViewWidget.h"
+#include "ui/VoiceConversionDialog.h"
 #include "view/TestView.h"
 
 namespace velmio::ui {
@@ -36,11 +38,12 @@ constexpr char kWidestMessageText[] = "処理時間  000.0 秒  (2ch 24bit 19200
 // One octave of the picture under the ruler, and a little more than the keyboard.
 constexpr int kMinimumViewHeight = 16 + 8 * 12 + 20;
 constexpr int kMinimumViewWidth = 40 + 160;
+constexpr char kReadOutPaneWidthText[] = "C#10 − 50¢ 20000.0 Hz  10:00.000  −100 dB";
 
 }  // namespace
 
 CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut)
-    : m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
+    : m_openUrl([this](const QUrl& url) { OpenHelpPage(url); }) {
   setFont(UiFont());
   setWindowIcon(ApplicationIcon());
   setWindowTitle(QString::fromUtf8(kInitialTitle));
@@ -54,6 +57,7 @@ CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut
   m_viewWidget->Attach(m_view.get());
   m_viewWidget->SetScrollSizes(ScrollSizes{});
   m_view->OnInitialUpdate();
+  m_tempoDialog = new CTempoDlg(*m_view, this);
   InstallHandlers();
   m_refreshTimer = new QTimer(this);
   connect(m_refreshTimer, &QTimer::timeout, this, [this] { UpdateCommandStates(); });
@@ -74,6 +78,10 @@ CMainFrame::~CMainFrame() {
   // The equalizer window refers to the view's bank.
   delete m_eqDialog;
   m_eqDialog = nullptr;
+  delete m_tempoDialog;
+  m_tempoDialog = nullptr;
+  delete m_vcDialog;
+  m_vcDialog = nullptr;
   m_view.reset();
 }
 
@@ -164,6 +172,7 @@ void CMainFrame::CreateToolBars() {
       tools->widgetForAction(m_actions.at(id))->setStyle(compact);
     }
   }
+  CreateZoomToolBar();
   addToolBarBreak(Qt::TopToolBarArea);
   QToolBar* bar = addToolBar(QStringLiteral("ダイアログバー"));
   bar->setObjectName(QStringLiteral("dialogbar"));
@@ -183,7 +192,11 @@ void CMainFrame::CreateStatusBar() {
                                         QString::fromLatin1(kPositionPaneWidthText)) +
                                     8);
   m_statusPanes[1]->setText(QString::fromLatin1(kPositionPaneInitialText));
+  m_statusPanes[2]->setMinimumWidth(m_statusPanes[2]->fontMetrics().horizontalAdvance(
+                                        QString::fromUtf8(kReadOutPaneWidthText)) +
+                                    8);
   status->addWidget(m_statusPanes[0], 1);
+  status->addPermanentWidget(m_statusPanes[2]);
   status->addPermanentWidget(m_statusPanes[1]);
 }
 
@@ -198,6 +211,7 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdWaveform, [&v] { v.OnToggleWaveform(); });
   SetCommandHandler(kCmdPitch, [&v] { v.OnTogglePitch(); });
   SetCommandHandler(kCmdGrid, [&v] { v.OnToggleGrid(); });
+  SetCommandHandler(kCmdBarDisplay, [&v] { v.OnBarDisplay(); });
   SetCommandHandler(kCmdConditions, [this] { ShowAnalysisConditions(); });
   SetCommandHandler(kCmdHelp, [this] { ShowHelp(); });
   SetCommandHandler(kCmdAbout, [this] { ShowAbout(); });
@@ -205,7 +219,9 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdNewDocument, [this] { NewDocument(); });
   SetCommandHandler(kCmdPrint, [this] { Print(); });
   InstallPlaybackHandlers();
+  InstallNavigationHandlers();
   SetCommandHandler(kCmdEqualizer, [this] { ToggleEqualizer(); });
+  SetCommandHandler(kCmdOpenSingleVoice, [this] { OpenVoiceDialog(); });
 }
 
 void CMainFrame::SetCommandHandler(int id, std::function<void()> handler) {
@@ -231,12 +247,14 @@ CommandContext CMainFrame::ReadContext() const {
   CommandContext c;
   static_cast<ViewStatus&>(c) = m_view->Status();
   c.eqVisible = m_eqDialog != nullptr && m_eqDialog->isVisible();
+  c.voiceConversionOpen = m_view->VoiceDialog().IsOpen();
   return c;
 }
 
 void CMainFrame::UpdateCommandStates() {
   if (m_view == nullptr) return;
   const CommandContext context = ReadContext();
+  if (m_vcDialog != nullptr) m_vcDialog->Sync();
   for (const auto& [id, action] : m_actions) {
     const CommandStatus status = EvaluateRule(id, context);
     action->setEnabled(status.enabled && HasCommandHandler(id));
@@ -250,11 +268,11 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 QString CMainFrame::StatusText(int pane) const {
-  return pane >= 0 && pane < 2 ? m_statusPanes[pane]->text() : QString();
+  return pane >= 0 && pane < 3 ? m_statusPanes[pane]->text() : QString();
 }
 
 void CMainFrame::SetStatusText(int pane, const QString& text) {
-  if (pane >= 0 && pane < 2) m_statusPanes[pane]->setText(text);
+  if (pane >= 0 && pane < 3) m_statusPanes[pane]->setText(text);
 }
 
 void CMainFrame::SetControlText(int controlId, const QString& text) {

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -19,6 +20,7 @@
 #include "ui/ViewFrame.h"
 #include "view/PaintPrimitives.h"
 #include "view/TestView.h"
+#include "view/ViewGeometry.h"
 
 namespace velmio::ui {
 namespace {
@@ -26,6 +28,7 @@ namespace {
 constexpr QRgb kNoticeGrey = 0xff808080;
 constexpr QRgb kNoticeYellow = 0xffffff00;
 constexpr QRgb kNoticeBackground = 0xffffffff;
+constexpr int kWheelNotch = 120;  // eighths of a degree
 
 QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -77,6 +80,13 @@ MessageAnswer CViewWidget::ShowMessage(const std::string& text, MessageButtons b
   const int answer = box.exec();
   if (!question) return MessageAnswer::kOk;
   return answer == QMessageBox::Yes ? MessageAnswer::kYes : MessageAnswer::kNo;
+}
+
+MessageAnswer CViewWidget::AskQuestion(const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), MessageText(text),
+                  QMessageBox::Yes | QMessageBox::No, window());
+  box.setTextFormat(Qt::PlainText);
+  return box.exec() == QMessageBox::Yes ? MessageAnswer::kYes : MessageAnswer::kNo;
 }
 
 std::optional<std::string> CViewWidget::AskOpenPath(const std::string& filter,
@@ -215,6 +225,10 @@ void CViewWidget::CommandStatesChanged() {
   m_frame.CommandStatesChanged();
 }
 
+void CViewWidget::TempoDialogChanged(const TempoDialogControls& controls) {
+  m_frame.TempoDialogChanged(controls);
+}
+
 void CViewWidget::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(viewport());
   if (!m_notice.isEmpty()) {
@@ -257,6 +271,8 @@ void CViewWidget::mouseMoveEvent(QMouseEvent* event) {
 void CViewWidget::mousePressEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   if (event->button() == Qt::LeftButton && m_view != nullptr) m_view->OnLButtonDown(p.x(), p.y());
+  const bool inRuler = p.y() < kRulerHeight && p.x() >= kKeyboardWidth;
+  m_rulerDragX = event->button() == Qt::LeftButton && inRuler ? p.x() : -1;
   if (event->button() == Qt::RightButton) m_frame.RightClick(p, event->globalPosition().toPoint());
   QAbstractScrollArea::mousePressEvent(event);
 }
@@ -265,6 +281,39 @@ void CViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   if (event->button() == Qt::LeftButton && m_view != nullptr) m_view->OnLButtonDblClk(p.x(), p.y());
   QAbstractScrollArea::mouseDoubleClickEvent(event);
+}
+
+void CViewWidget::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  if (event->button() == Qt::LeftButton && m_rulerDragX >= 0 && m_view != nullptr)
+    m_view->SelectLoopRange(m_rulerDragX, p.x());
+  if (event->button() == Qt::LeftButton) m_rulerDragX = -1;
+  m_frame.CommandStatesChanged();
+  QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void CViewWidget::wheelEvent(QWheelEvent* event) {
+  const bool zoom = event->modifiers() & Qt::ControlModifier;
+  const bool time = (event->modifiers() & Qt::ShiftModifier) ||
+                    (event->angleDelta().y() == 0 && event->angleDelta().x() != 0);
+  if (m_view == nullptr || (!zoom && !time)) {
+    QAbstractScrollArea::wheelEvent(event);
+    return;
+  }
+  // Some systems turn Shift+wheel into a sideways wheel: either delta counts.
+  const QPoint delta = event->angleDelta();
+  m_wheelRemainder += delta.y() != 0 ? delta.y() : delta.x();
+  const int notches = m_wheelRemainder / kWheelNotch;
+  m_wheelRemainder -= notches * kWheelNotch;
+  if (notches != 0) {
+    if (zoom) {
+      m_view->ZoomWheel(notches, static_cast<int32_t>(event->position().x()));
+    } else {
+      m_view->ScrollTimeWheel(-notches);  // wheel down (negative) goes later
+    }
+    m_frame.CommandStatesChanged();
+  }
+  event->accept();
 }
 
 void CViewWidget::dragEnterEvent(QDragEnterEvent* event) {

@@ -11,6 +11,8 @@
 
 namespace velmio {
 
+struct TempoDialogControls;
+
 enum class MessageButtons { kOk, kYesNo };
 enum class MessageAnswer { kOk, kYes, kNo };
 
@@ -37,6 +39,7 @@ struct ClientSize {
 // Status bar panes and dialog-bar controls the view writes to.
 constexpr int kStatusPaneMessage = 0;
 constexpr int kStatusPanePosition = 1;
+constexpr int kStatusPaneReadOut = 2;  // note, cents, frequency, time and level at the mouse
 constexpr int kControlTime = 1035;
 constexpr int kControlBar = 1037;
 constexpr int kControlLegend = 1050;
@@ -49,6 +52,7 @@ constexpr int kControlVocalMode = 1046;
 constexpr int kTimerPlayback = 1;
 constexpr int kTimerProgress = 2;
 constexpr int kTimerLegend = 3;
+constexpr int kTimerConversion = 4;  // the voice-conversion dialog's ratio watcher
 
 class Host {
  public:
@@ -56,6 +60,11 @@ class Host {
 
   // Modal message box with the program's caption; `\r\n` in text is a line break.
   virtual MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) = 0;
+  // A Yes/No question with a caption of its own; without one, the program's.
+  virtual MessageAnswer AskQuestion(const std::string& text, const std::string& caption) {
+    (void)caption;
+    return ShowMessage(text, MessageButtons::kYesNo);
+  }
   // File dialogs; filter in the "description|patterns|...||" form. Nothing on cancel.
   virtual std::optional<std::string> AskOpenPath(const std::string& filter,
                                                  const std::string& defaultExtension) = 0;
@@ -98,6 +107,10 @@ class Host {
     work();
     return true;
   }
+  // The tempo dialog's controls or its visibility changed: show them (a
+  // dialog becoming visible comes to the top). A host without the dialog
+  // ignores it.
+  virtual void TempoDialogChanged(const TempoDialogControls& /*controls*/) {}
 };
 
 }  // namespace velmio

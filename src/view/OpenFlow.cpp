@@ -8,6 +8,7 @@
 #include "audio/PathNames.h"
 #include "engine/AnalysisFootprint.h"
 #include "view/TestView.h"
+#include "view/ViewGeometry.h"
 
 namespace velmio {
 namespace {
@@ -131,9 +132,24 @@ void CTestView::ShowNothingLoaded() {
   m_host.CommandStatesChanged();
 }
 
+void CTestView::SetPitchRange(int32_t lowNote, int32_t highNote) {
+  m_singleVoice.SetPitchRange(lowNote, highNote);
+}
+
+bool CTestView::RerunAnalysis() {
+  if (!m_recording.IsLoaded() || !m_singleVoice.PitchEnabled() || m_analysis.IsBusy()) return false;
+  m_playback.Stop();
+  m_singleVoice.SetMode(true);
+  PrepareConversion();  // silent again; a rendering still running ends first
+  m_singleVoice.ForgetMarks();
+  StartAnalysisJob();
+  return true;
+}
+
 bool CTestView::LoadRecording(const std::string& filePath, const std::string& readPath) {
   m_analysis.Forget();  // nothing runs here (the command is disabled while busy); be certain
   m_playback.ForgetRecording();
+  m_conversion.Release();  // it reads the samples about to be replaced
   const std::string title = std::filesystem::path(filePath).filename().string();
   return m_recording.Load(filePath, readPath, [this, &title] { m_host.SetWindowTitle(title); });
 }
@@ -142,7 +158,7 @@ void CTestView::PrepareForAnalysis() {
   ApplyVocalCut();
   if (m_singleVoice.PitchEnabled()) {
     m_recording.MixToMono();
-    m_singleVoice.PrepareConversionBuffers(m_recording.DataSize());
+    PrepareConversion();
   }
   SetEqualizerRate(m_recording.SampleRate());
   m_analysis.PrepareKernels(m_settings.Analysis(), m_recording.SampleRate());
@@ -158,12 +174,17 @@ void CTestView::PrepareForAnalysis() {
   m_tempo = TempoGrid{};
 }
 
-// Stereo only; without the vocal-cut tool nothing is applied, and the label
-// must not say otherwise.
+// Stereo only: the label says what was done to the PCM.
 void CTestView::ApplyVocalCut() {
   const int32_t mode = m_settings.m_vocalCutMode;
-  if (m_recording.Channels() == 2 && mode > 0 && m_seams.applyVocalCut) {
-    m_recording.RecordVocalCut(mode, m_seams.applyVocalCut(m_recording.Data(), mode));
+  if (m_recording.Channels() == 2 && mode > 0) {
+    // The grey picture stays until the view repaints after the (blocking) run.
+    m_host.ShowNotice(mode == 1 ? "Vocal cuting." : "Vocal extracting.");
+    VocalCutParams params;
+    params.mode = mode == 1 ? VocalMode::kCut : VocalMode::kExtract;
+    params.lowestNote = m_settings.m_vocalLowestNote;
+    params.a4Frequency = m_settings.m_a4Frequency;
+    m_recording.ApplyVocals(params);
   }
   ShowVocalCutLabel(m_recording.VocalCutApplied());
 }
@@ -174,6 +195,9 @@ void CTestView::StartAnalysisJob() {
                               pcm.format.wBitsPerSample};
   m_host.ScrollTo({0, 0});
   m_host.StartTimer(kTimerProgress, kProgressTimerMs);
+  // The job rewrites the mono signal a rendering reads: none may run on.
+  m_conversion.SetVoice({}, {});
+  m_analysis.SetPitchRange(m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote());
   m_analysis.Start(source, m_singleVoice.PitchEnabled());
   m_host.CommandStatesChanged();
 }
@@ -185,6 +209,8 @@ void CTestView::OnTimer(int id) {
     m_host.SetLegendImage(m_display.Legend(m_host.LegendHeight(), false));
   } else if (id == kTimerProgress) {
     OnProgressTimer();
+  } else if (id == kTimerConversion) {
+    OnConversionWatch();
   }
 }
 
@@ -225,9 +251,15 @@ void CTestView::ShowProgress(AnalysisState stage, int32_t progress) {
 
 void CTestView::TakeOverResult() {
   m_renderer.Cache().ClearKey();
+  if (m_singleVoice.PitchEnabled()) m_singleVoice.TakeDetection(m_analysis.TakePitch());
+  TakeOverVoice();
   m_display.SetBarDisplay(false);
   m_display.MarkScrollSizesDirty();
   OnInitialUpdate();
+  if (m_display.OpensAtMiddleOfRange()) {
+    const int32_t contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
+    m_host.ScrollTo({0, std::max(contentHeight - m_host.GetClientSize().height, 0) / 2});
+  }
   UpdateLevelLabels();
   // Start and cursor back to 0, the output format of the data, stopped.
   m_playback.TakeOver(m_recording.Channels(), m_recording.SampleRate());

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "audio/ConversionSession.h"
 #include "audio/Equalizer.h"
 #include "audio/PlaybackEngine.h"
 #include "audio/RecordingSession.h"
@@ -30,8 +31,10 @@
 #include "view/ProgramPaths.h"
 #include "view/SingleVoiceState.h"
 #include "view/SpectrogramRenderer.h"
+#include "view/TempoDialogState.h"
 #include "view/ViewSeams.h"
 #include "view/ViewStatus.h"
+#include "view/VoiceDialogState.h"
 
 namespace velmio {
 
@@ -60,6 +63,13 @@ class CTestView {
   // A file dropped on the view or named on the command line: a recording is
   // opened as by File > Open. Returns what the file was taken for.
   DropKind OpenDropped(const std::string& path);
+  // The range the single-voice analyses search for the pitch, in semitones
+  // above C0 (both inclusive); the next open or re-run uses it.
+  void SetPitchRange(int32_t lowNote, int32_t highNote);
+  // Analyses the loaded single-voice recording again with the current pitch
+  // range: playback stops, the converted voice goes silent. False (nothing
+  // done) without such a recording or while an analysis runs.
+  bool RerunAnalysis();
   // Window timers: 1 playback cursor, 2 progress and take-over, 3 legend repaint.
   void OnTimer(int id);
 
@@ -88,6 +98,35 @@ class CTestView {
   // timer); the loaded recording and its result stay.
   void OnNewDocument();
 
+  // A new result is shown from the middle of its pitch range instead of its
+  // top octave (the desktop program's choice; off by default).
+  void SetOpenAtMiddleOfRange(bool on) { m_display.SetOpenAtMiddleOfRange(on); }
+
+  // --- Zoom in time and moving in time ---
+  // The zoom step (see TimeScale): 1 one frame per column, 2 and 4 columns
+  // per frame, -2 ... -32 frames per column.
+  int ZoomStep() const;
+  // Sets the zoom, keeping the time under client x where it was (x at or
+  // left of the keyboard strip: the body's left edge). Unknown steps are ignored.
+  void SetZoomStep(int step, int32_t anchorX = 0);
+  // Toolbar, menu and keys: one step in or out, or back to one frame per
+  // column, around the middle of the body.
+  void OnZoomIn();
+  void OnZoomOut();
+  void OnZoomReset();
+  // Ctrl+wheel at client x: `notches` steps in (positive) or out (negative).
+  void ZoomWheel(int notches, int32_t x);
+  // Home / End: the start or the end of the recording.
+  void ScrollToStart();
+  void ScrollToEnd();
+  // Left / Right: whole seconds earlier (negative) or later.
+  void ScrollSeconds(int seconds);
+  // Shift+Left / Right: pages of the body's width.
+  void ScrollPages(int pages);
+  // Shift+wheel: `notches` steps later (positive) or earlier, a tenth of
+  // the body's width each.
+  void ScrollTimeWheel(int notches);
+
   // --- Window events ---
   void OnHScroll(int32_t position);
   void OnVScroll(int32_t position);
@@ -95,6 +134,9 @@ class CTestView {
   // A mouse move over the client area; re-renders the hover band at most
   // every 50 ms.
   void OnMouseMove(int32_t x, int32_t y);
+  // The read-out of the cell at client (x, y): note, cents, frequency, time
+  // and level; empty outside the picture's rows or without a result.
+  std::string ReadOutAt(int32_t x, int32_t y) const;
   // The hover band at client row y, at once (batch rendering).
   void SetHover(int32_t y);
   void OnLButtonDblClk(int32_t x, int32_t y);
@@ -118,6 +160,17 @@ class CTestView {
   void OnSetLoopEnd(int32_t x);
   // True when a right click at the client may open the loop popup.
   bool AcceptsLoopPopup() const;
+  // Speed and transposition of playback, brought into range; heard at once
+  // while playing. Kept across files (the window remembers them).
+  void SetPlaybackStretch(const StretchSettings& settings);
+  const StretchSettings& PlaybackStretch() const { return m_playback.Stretch(); }
+  // A / B with the loop on: the loop start / end at the play position, also
+  // while playing (the play then starts again at the loop start).
+  void SetLoopStartAtPlayPosition();
+  void SetLoopEndAtPlayPosition();
+  // A drag across the time ruler from client x0 to x1: the loop over those
+  // columns' frames, switched on where the LOOP command could switch it.
+  void SelectLoopRange(int32_t x0, int32_t x1);
 
   // --- The equalizer ---
   // The bank that playback passes its blocks through: made on first use for
@@ -130,10 +183,52 @@ class CTestView {
   // program ends).
   void StoreEqualizerPreset(int preset);
 
-  // --- The tempo estimate and the bar grid ---
+  // --- The tempo dialog and the bar grid ---
+  // 小節表示: the bar grid and the tempo dialog on or off. Switching on shows
+  // the stored values, or an estimate while no tempo is stored. Only while a
+  // result is shown.
+  void OnBarDisplay();
+  // The dialog's buttons: OK stores the values (refusing more beats per bar
+  // than the beat unit), Cancel puts the stored values back, 推定 estimates.
+  void OnTempoOk();
+  void OnTempoCancel();
+  void OnTempoEstimate();
+  // The user changed the dialog's texts or list selections.
+  void EditTempoDialog(const TempoDialogControls& typed);
+  const TempoDialogControls& TempoDialog() const;
+  // Stores `grid` as OK would, without the dialog (batch rendering).
+  void SetTempo(const TempoGrid& grid);
   // The tempo, bar length and start proposed for the shown result at the
-  // current display levels. Only while a result is shown.
+  // current display levels; a zero tempo while no result is shown.
   TempoProposal ProposeTempo() const;
+  // --- The voice-conversion dialog (single-voice mode) ---
+  // 単音のWavファイルを開く: the dialog's state opens with the presets of
+  // the settings and its ratio watcher (timer 4) starts. False when it is
+  // open already (at most one dialog).
+  bool OpenVoiceDialog();
+  // "閉じる" or the close box: with an analysis not saved to a file the user
+  // is asked first, and anything but Yes keeps the dialog. Then playback
+  // stops, the presets go back to the settings and the watcher stops before
+  // the dialog goes. True when the dialog is to go.
+  bool CloseVoiceDialog();
+  const VoiceDialogState& VoiceDialog() const;
+  // The dialog's lists or sliders moved: the ratios follow at once; while
+  // playing, the watcher renders them within its next ticks.
+  void ShowVoiceSetting(const VoiceSetting& setting);
+  // Presets 1 ... 5 (slots 0 ... 4): stored with Ctrl held, else applied.
+  void ApplyOrStoreVoicePreset(int slot, bool ctrlDown);
+  void ApplyFixedVoiceSetting(FixedVoiceSetting which);
+  // "Wavを開く": asks for a WAV file and opens it in single-voice mode with
+  // the dialog's range. True when its analysis started.
+  bool OpenSingleVoice();
+  // "再実行": playback stops, the analysis runs again on the loaded voice
+  // with the dialog's range. True when it started.
+  bool RerunVoiceAnalysis();
+  // "Wavに保存": asks for a file name and writes the converted voice, mono
+  // 16-bit. A setting not rendered yet is rendered first; both ratios 1
+  // write the recording itself. False on cancel or a reported failure.
+  bool SaveConvertedWave();
+  const ConversionSession& Conversion() const;
 
   // --- Drawing ---
   // Paints the client area (waiting picture, or the cached spectrogram and the cursor).
@@ -196,14 +291,29 @@ class CTestView {
   void ApplyDisplayChange(bool levels);
   RenderInputs MakeRenderInputs() const;
   int32_t FrameAtColumn(int32_t x) const;
+  // The content column where `frame` starts at the current zoom.
+  int64_t ColumnOfFrame(int64_t frame) const;
+  int32_t ContentWidth() const;
+  void ScrollColumnsBy(int64_t columns);
+  int32_t BodyWidth() const;
   PlaybackHooks MakePlaybackHooks();
   PlaybackSource RecordingForPlayback() const;
   void RevealPlayStart(int32_t frame);
   void OnPlaybackTimer();
   void FollowCursor(int32_t frame);
   void SetLoopPoint(int32_t x, bool end);
+  void SetLoopPointAtPlayPosition(bool end);
+  void ReplaceLoopRange(int32_t start, int32_t end);
   void ShowLoopLabel();
+  void ShowReadOut(int32_t x, int32_t y);
   void SetEqualizerRate(int sampleRate);
+  void EstimateTempoForDialog();
+  void ShowTempoDialog(bool visible);
+  void PrepareConversion();
+  void TakeOverVoice();
+  void OnConversionWatch();
+  std::span<const int16_t> ConvertedVoiceForPlayback() const;
+  void RenderConvertedVoice();
 
   Host& m_host;
   ProgramPaths m_paths;
@@ -213,9 +323,17 @@ class CTestView {
   DisplayState m_display;
   SingleVoiceState m_singleVoice;
   TempoGrid m_tempo;
+  TempoDialogState m_tempoDialog;
   ViewSeams m_seams;
   MidiNoteOutput m_midiOutput;
   SpectrogramRenderer m_renderer;
+  VoiceDialogState m_voiceDialog;
+  // After the recording and the analysis, whose samples and marks it
+  // borrows, so that a rendering ends before they go; before the playback
+  // engine, which reads the converted voice.
+  ConversionSession m_conversion;
+  // The ratios of the last rendering requested.
+  std::optional<ConversionRatios> m_requestedRatios;
   // Declared after the recording: the engine, and with it the open output,
   // goes before the samples and the filters it reads.
   std::unique_ptr<Equalizer> m_equalizer;

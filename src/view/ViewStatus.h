@@ -21,6 +21,8 @@ struct ViewStatus {
   bool showWaveform = false;
   bool frequencyGrid = false;
   bool loopEnabled = false;
+  bool voiceDialogOpen = false;
+  int zoomStep = 1;  // the zoom in time (see TimeScale)
 };
 
 }  // namespace velmio

@@ -2,6 +2,7 @@
 // a plain estimate from the same analysis, read back from the analysis file.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <cstring>
 #include <regex>
 
@@ -102,6 +103,42 @@ TEST_F(CliTempo, FindsTheClickTracksTempoAndStart) {
   // The longest kernels see the first click a little before it starts.
   EXPECT_GT(start, 500);
   EXPECT_LE(start, 1010);
+}
+
+TEST_F(CliTempo, RenderDrawsBeatAndBarLinesWhereTheTempoPutsThem) {
+  const std::string input = WriteFile("clicks.wav", WavBytes(Clicks(12.0, 0.5, 0.25)));
+  struct Case {
+    int tempo, beats, startMs;
+    std::string option;
+  };
+  const Case cases[] = {
+      {120, 4, 500, "--bars 120,4,500"},
+      {97, 3, 1234, "--bars 97,3,1234"},
+      {150, 4, 0, "--bars 150"},
+      {60, 2, -300, "--bars 60,2,-300"},
+  };
+  const QRgb green = qRgb(0, 255, 0), darkGreen = qRgb(0, 128, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.option);
+    const std::string output = (dir_ / "bars.png").string();
+    const CliRun run = Run("render " + input + " -o " + output + " --size 1400x120 " + c.option);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QImage image(QString::fromStdString(output));
+    ASSERT_EQ(image.width(), 1400);
+    // Beat n at frame trunc(n / L + M): L beats per frame, M the start in frames.
+    const float secondsPerFrame = 256.0f / 44100.0f;
+    const float perFrame = static_cast<float>(c.tempo) * 0.016666668f * secondsPerFrame;
+    const float start = static_cast<float>(c.startMs) * 0.001f / secondsPerFrame;
+    int lines = 0;
+    for (int n = -8; n < 60; ++n) {
+      const int x = static_cast<int>(static_cast<float>(n) * (1.0f / perFrame) + start) + 40;
+      if (x <= 40 || x >= 1400) continue;
+      EXPECT_EQ(image.pixel(x, 60), n % c.beats == 0 ? green : darkGreen) << "beat " << n;
+      EXPECT_NE(image.pixel(x + 2, 60), darkGreen) << "beat " << n;
+      ++lines;
+    }
+    EXPECT_GE(lines, 8);
+  }
 }
 
 TEST_F(CliTempo, RefusesBadArguments) {

@@ -41,7 +41,9 @@ CommandContext VoiceConversionOpen() {
 // Enabled whatever the state.
 const std::set<int> kAlways = {kCmdHarmonics, kCmdEqualizer, kCmdConditions,  kCmdWaveform,
                                kCmdGrid,      kCmdHelp,      kCmdAbout,       kCmdExit,
-                               kCmdLoopStart, kCmdLoopEnd,   kCmdNewDocument, kCmdPrint};
+                               kCmdLoopStart, kCmdLoopEnd,   kCmdNewDocument, kCmdPrint,
+                               // at one frame per column the zoom goes both ways
+                               kCmdZoomIn,    kCmdZoomOut};
 const std::set<int> kLevels = {kCmdGainUp, kCmdGainDown, kCmdRangeUp, kCmdRangeDown};
 
 std::set<int> Union(std::initializer_list<std::set<int>> sets) {
@@ -146,6 +148,22 @@ TEST(CheckRules, PitchIsCheckedByItsFlagButEnabledOnlyInSingleVoiceMode) {
   c.pitchEnabled = true;
   EXPECT_TRUE(EvaluateRule(kCmdPitch, c).enabled);
   EXPECT_TRUE(EvaluateRule(kCmdPitch, c).checked);
+}
+
+TEST(CommandRules, ZoomCommandsStopAtTheEndsOfTheZoom) {
+  struct Case {
+    int step;
+    bool in, out, reset;
+  };
+  const Case cases[] = {{1, true, true, false}, {-32, true, false, true}, {4, false, true, true},
+                        {-2, true, true, true}};
+  for (const Case& c : cases) {
+    CommandContext context;
+    context.zoomStep = c.step;
+    EXPECT_EQ(EvaluateRule(kCmdZoomIn, context).enabled, c.in) << c.step;
+    EXPECT_EQ(EvaluateRule(kCmdZoomOut, context).enabled, c.out) << c.step;
+    EXPECT_EQ(EvaluateRule(kCmdZoomReset, context).enabled, c.reset) << c.step;
+  }
 }
 
 // The toolbar holds the 21 buttons in their order, with the separators between the groups.

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 
 #include "FrameFixture.h"
@@ -267,7 +268,9 @@ TEST_F(MainFrameTest, PrintsTheViewsPicture) {
 TEST_F(MainFrameTest, MouseGesturesReachTheView) {
   Drop({QString::fromStdString(tone)});
   ASSERT_TRUE(WaitForResult());
-  // A click on row 20 (y = 16 + 8 * 20) sounds MIDI note 120 - 20 + 11 = 111.
+  // Opened scrolled to the middle of the range; from the top, a click on row
+  // 20 (y = 16 + 8 * 20) sounds MIDI note 120 - 20 + 11 = 111.
+  frame.ViewWidget().verticalScrollBar()->setValue(0);
   const auto sent = [this](const char* message) {
     return [this, message] {
       for (const std::string& call : midi.Calls()) {

@@ -39,12 +39,19 @@ ViewSession::~ViewSession() {
   if (!m_scratchDir.empty()) std::filesystem::remove_all(m_scratchDir, ignored);
 }
 
-bool ViewSession::OpenAndWait(const std::string& path) {
+bool ViewSession::OpenWithOptions(const std::string& path,
+                                  const std::optional<PitchRangeOption>& pitch) {
+  if (!pitch) return OpenAndWait(path);
+  m_view->SetPitchRange(pitch->lowNote, pitch->highNote);
+  return OpenAndWait(path, OpenMode::kSingleVoice);
+}
+
+bool ViewSession::OpenAndWait(const std::string& path, OpenMode mode) {
   // Absolute, as a file dialog or a drop gives it: a saved analysis names
   // its source so that it reopens from anywhere.
   std::error_code ignored;
   const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
-  if (!m_view->Open(absolute.empty() ? path : absolute.string(), OpenMode::kRecording))
+  if (!m_view->Open(absolute.empty() ? path : absolute.string(), mode))
     return false;
   // The view's progress timer runs on the event loop, as in the window,
   // until it has taken the result over.

@@ -13,6 +13,7 @@
 #include "ui/MainFrame.h"
 #include "ui/QtTranslations.h"
 #include "ui/UiFonts.h"
+#include "view/TestView.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
   const std::unique_ptr<velmio::MidiOut> midi = velmio::CreateDesktopMidiOut();
   velmio::QtWaveOutDevice waveOut;
   velmio::ui::CMainFrame frame(PathsFrom(where), midi.get(), waveOut);
+  frame.View().SetOpenAtMiddleOfRange(true);
   frame.show();
   const QStringList arguments = QApplication::arguments();
   if (arguments.size() > 1) OpenWhenOnScreen(frame, arguments.at(1), kExposeTries);
