@@ -11,12 +11,12 @@ enum class Mark { kPlus, kMinus, kOne };
 
 void Magnifier(QPainter& p, Mark mark) {
   // The time line the glass looks at, with its ticks.
-  p.setPen(QPen(kInk, 1.0));
+  p.setPen(QPen(Ink(), 1.0));
   p.drawLine(QPointF(1.5, 18.0), QPointF(18.5, 18.0));
   for (double x : {3.0, 7.0, 11.0, 15.0}) p.drawLine(QPointF(x, 16.2), QPointF(x, 18.0));
-  p.setPen(QPen(kInk, 2.2, Qt::SolidLine, Qt::RoundCap));
+  p.setPen(QPen(Ink(), 2.2, Qt::SolidLine, Qt::RoundCap));
   p.drawLine(QPointF(12.6, 11.6), QPointF(17.0, 15.0));
-  p.setPen(QPen(kInk, 1.2));
+  p.setPen(QPen(Ink(), 1.2));
   p.setBrush(QColor(0xe8, 0xf0, 0xff));
   p.drawEllipse(QPointF(8.5, 7.5), 6.0, 6.0);
   p.setPen(QPen(kBlue, 1.6, Qt::SolidLine, Qt::RoundCap));
