@@ -40,9 +40,12 @@ class MemoryFile {
 // A folder for the settings writer, which needs one to replace its file in.
 const std::filesystem::path& ScratchFolder() {
   static const std::filesystem::path folder = [] {
-    char name[] = "/tmp/velmio-fuzz-XXXXXX";
-    if (mkdtemp(name) == nullptr) std::abort();
-    return std::filesystem::path(name);
+    // Memory-backed where there is such a folder: the writer syncs every file.
+    char name[] = "/dev/shm/velmio-fuzz-XXXXXX";
+    char fallback[] = "/tmp/velmio-fuzz-XXXXXX";
+    if (mkdtemp(name) != nullptr) return std::filesystem::path(name);
+    if (mkdtemp(fallback) == nullptr) std::abort();
+    return std::filesystem::path(fallback);
   }();
   return folder;
 }

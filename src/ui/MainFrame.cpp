@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 
 #include "ui/CommandIds.h"
 #include "ui/CompactToolStyle.h"
@@ -39,6 +40,7 @@ constexpr char kWidestMessageText[] = "処理時間  000.0 秒  (2ch 24bit 19200
 // One octave of the picture under the ruler, and a little more than the keyboard.
 constexpr int kMinimumViewHeight = 16 + 8 * 12 + 20;
 constexpr int kMinimumViewWidth = 40 + 160;
+constexpr int kFrameAllowance = 24;  // the window manager's borders
 constexpr char kReadOutPaneWidthText[] = "C#10 − 50¢ 20000.0 Hz  10:00.000  −100 dB";
 
 }  // namespace
@@ -90,14 +92,19 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::SetMinimumFrameSize() {
   const QFontMetrics metrics(m_statusPanes[0]->font());
-  const int panes = metrics.horizontalAdvance(QString::fromUtf8(kWidestMessageText)) + 16 +
-                    m_statusPanes[1]->minimumWidth() + 24;
+  int panes = metrics.horizontalAdvance(QString::fromUtf8(kWidestMessageText)) + 16;
+  for (const QLabel* pane : m_statusPanes) {
+    if (pane != m_statusPanes[0]) panes += pane->minimumWidth() + 12;
+  }
   // The bars may be cut at the right, as at the window's usual size; their
   // height is what must stay.
   int height =
       menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + kMinimumViewHeight;
   for (const QToolBar* bar : findChildren<QToolBar*>()) height += bar->sizeHint().height();
-  setMinimumSize(std::max(panes, kMinimumViewWidth), height);
+  // Never above the window's usual outer size (less its frame), which the
+  // layout is made for.
+  setMinimumSize(std::clamp(panes, kMinimumViewWidth, kFrameSize.width() - kFrameAllowance),
+                 height);
 }
 
 void CMainFrame::RefreshIcons() {
