@@ -119,6 +119,13 @@ class CTestView {
   // while playing. Kept across files (the window remembers them).
   void SetPlaybackStretch(const StretchSettings& settings);
   const StretchSettings& PlaybackStretch() const { return m_playback.Stretch(); }
+  // The stretch commands: a 5 % step slower or faster, a preset speed, a
+  // transposition step in semitones or cents, back to 100 % / 0 / 0.
+  void OnSpeedStep(int direction);
+  void OnSpeedPreset(double speedPercent);
+  void OnTranspose(int semitones);
+  void OnTransposeCents(int cents);
+  void OnStretchReset();
 
   // --- The equalizer ---
   // The bank that playback passes its blocks through: made on first use for

@@ -39,9 +39,12 @@ CommandContext VoiceConversionOpen() {
 }
 
 // Enabled whatever the state.
-const std::set<int> kAlways = {kCmdHarmonics, kCmdEqualizer, kCmdConditions,  kCmdWaveform,
-                               kCmdGrid,      kCmdHelp,      kCmdAbout,       kCmdExit,
-                               kCmdLoopStart, kCmdLoopEnd,   kCmdNewDocument, kCmdPrint};
+const std::set<int> kAlways = {
+    kCmdHarmonics,     kCmdEqualizer,   kCmdConditions, kCmdWaveform,  kCmdGrid,
+    kCmdHelp,          kCmdAbout,       kCmdExit,       kCmdLoopStart, kCmdLoopEnd,
+    kCmdNewDocument,   kCmdPrint,       kCmdSlower,     kCmdFaster,    kCmdSpeed50,
+    kCmdSpeed67,       kCmdSpeed75,     kCmdSpeed80,    kCmdSpeed90,   kCmdSpeed100,
+    kCmdTransposeDown, kCmdTransposeUp, kCmdCentsDown,  kCmdCentsUp,   kCmdStretchReset};
 const std::set<int> kLevels = {kCmdGainUp, kCmdGainDown, kCmdRangeUp, kCmdRangeDown};
 
 std::set<int> Union(std::initializer_list<std::set<int>> sets) {
@@ -149,6 +152,15 @@ TEST(CheckRules, PitchIsCheckedByItsFlagButEnabledOnlyInSingleVoiceMode) {
 }
 
 // The toolbar holds the 21 buttons in their order, with the separators between the groups.
+TEST(CheckRules, TheSpeedPresetInForceIsChecked) {
+  CommandContext c = ResultShown(1);
+  c.speedPercent = 67.0;
+  for (int id : {kCmdSpeed50, kCmdSpeed67, kCmdSpeed75, kCmdSpeed80, kCmdSpeed90, kCmdSpeed100})
+    EXPECT_EQ(EvaluateRule(id, c).checked, id == kCmdSpeed67) << id;
+  c.speedPercent = 68.0;
+  EXPECT_FALSE(EvaluateRule(kCmdSpeed67, c).checked);
+}
+
 TEST(CommandTable, ToolbarOrderAndEntries) {
   const std::vector<int> expected = {57601, 32829, 32801, 32798, 0,     32831, 57670, 0,     32771,
                                      32772, 32773, 32823, 0,     32785, 32786, 32790, 32792, 0,
