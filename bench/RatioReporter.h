@@ -15,11 +15,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration)
-        m_time[run.run_name.function_name] = run.GetAdjustedRealTime();
+      if (run.run_type != Run::RT_Iteration) continue;
+      m_time[run.run_name.function_name] = run.GetAdjustedRealTime();
+      // Benchmarks with arguments are also found as "name/argument".
+      if (!run.run_name.args.empty())
+        m_time[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
     }
   }
-  // Real time per iteration of the named benchmark (0 when it did not run).
+  // Real time per iteration of the named benchmark (0 when it did not run);
+  // of a benchmark with arguments, the last one run unless asked as "name/argument".
   double TimeOf(const std::string& name) const {
     const auto found = m_time.find(name);
     return found == m_time.end() ? 0.0 : found->second;

@@ -98,10 +98,10 @@ void AnalyseSignal(const AnalysisInput& input, Spectrogram& result) {
   SumFrameEnergy(power.data(), g.frameCount, g.binCount, g.frameCount, result.m_frameEnergy.data());
   // Walk the power matrix from its first element to its last, writing each
   // level to the bin's 8/N display rows.
-  const int rowsPerBin = 8 / input.binsPerSemitone;
+  const int rowsPerBin = 8 / input.BinsPerSemitone();
   for (int k = 0; k < g.binCount; ++k) {
     float* first =
-        BinRow(result.m_levelDb.data(), g.binCount, g.frameCount, input.binsPerSemitone, k);
+        BinRow(result.m_levelDb.data(), g.binCount, g.frameCount, input.BinsPerSemitone(), k);
     for (std::size_t t = 0; t < frames; ++t) {
       const float level = ApproxDecibel(power[k * frames + t]);
       for (int copy = 0; copy < rowsPerBin; ++copy) first[copy * frames + t] = level;

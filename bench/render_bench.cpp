@@ -2,7 +2,8 @@
 // default display settings, with the shipped renderer and with a plain
 // reference that draws the body through QImage::pixel / setPixel, and prints
 // the ratio of their times. Also times a paint that only copies the cached
-// picture and draws the cursor.
+// picture and draws the cursor, and the re-render at every zoom step against
+// a reference that finds each column's loudest frame while drawing.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -21,6 +22,7 @@
 #include "view/MarkerPainter.h"
 #include "view/PaintPrimitives.h"
 #include "view/SpectrogramRenderer.h"
+#include "view/TimeScale.h"
 #include "view/ViewGeometry.h"
 
 namespace {
@@ -35,11 +37,11 @@ constexpr int kSeconds = 60;
 // A noise floor around -60 dB, a melody line and its harmonics that move
 // every quarter second, and a slow chord: levels spread over the whole
 // colour scale like a real recording's.
-const Spectrogram& SharedResult() {
-  static Spectrogram s = [] {
+Spectrogram MakeResult(int seconds) {
+  {
     Spectrogram r;
     r.m_rowCount = 8 * (120 - 12);
-    r.m_frameCount = (kSeconds * kRate / 256 + 3) / 4 * 4;
+    r.m_frameCount = (seconds * kRate / 256 + 3) / 4 * 4;
     r.m_levelDb.Reset(static_cast<std::size_t>(r.m_rowCount) * r.m_frameCount);
     for (int row = 0; row < r.m_rowCount; ++row) {
       float* line = r.m_levelDb.data() + static_cast<std::size_t>(row) * r.m_frameCount;
@@ -56,20 +58,38 @@ const Spectrogram& SharedResult() {
       }
     }
     return r;
-  }();
+  }
+}
+
+const Spectrogram& SharedResult() {
+  static Spectrogram s = MakeResult(kSeconds);
   return s;
 }
 
-RenderInputs Inputs() {
+// Six minutes: wide enough to fill the client at 32 frames per column.
+constexpr int kLongSeconds = 360;
+
+const Spectrogram& LongResult() {
+  static Spectrogram s = MakeResult(kLongSeconds);
+  return s;
+}
+
+RenderInputs Inputs(int zoomStep = 1, const Spectrogram& result = SharedResult()) {
   RenderInputs in;
   in.viewport.m_clientWidth = kWidth;
   in.viewport.m_clientHeight = kHeight;
   in.viewport.m_scrollX = 3000;
-  in.analysis.m_spectrogram = &SharedResult();
+  in.analysis.m_spectrogram = &result;
   in.analysis.m_analysisState = AnalysisState::kTakenOver;
   in.analysis.m_lowNote = 12;
   in.analysis.m_highNote = 120;
   in.playback.m_cursorFrame = 3500;
+  in.zoom.scale = TimeScale::FromStep(zoomStep);
+  // The same stretch of music at every zoom that shows that much of it.
+  in.viewport.m_scrollX = static_cast<int>(in.zoom.scale.ColumnOfFrame(3000));
+  in.viewport.m_scrollX = std::min(
+      in.viewport.m_scrollX, in.zoom.scale.ColumnCount(result.m_frameCount) + kKeyboardWidth - kWidth);
+  in.viewport.m_scrollX = std::max(in.viewport.m_scrollX, 0);
   return in;
 }
 
@@ -80,17 +100,26 @@ uint32_t AddSaturated(QRgb pixel, uint32_t color) {
   return qRgb(r, g, b);
 }
 
+// The loudest level of the frames of content column c in row r.
+float ColumnLevel(const Spectrogram& s, const ViewGeometry& g, int r, int c) {
+  const int64_t first = g.scale.FrameOfColumn(c);
+  const int64_t end = std::min<int64_t>(first + g.scale.FramesPerColumn(), s.m_frameCount);
+  float level = s.LevelAt(r, static_cast<int>(first));
+  for (int64_t t = first + 1; t < end; ++t) level = std::max(level, s.LevelAt(r, int(t)));
+  return level;
+}
+
 // The body one pixel at a time through QImage's own accessors.
 void ReferenceBody(QImage& image, const ViewGeometry& g, const RenderInputs& in,
                    const ColorTable& table) {
   const Spectrogram& s = *in.analysis.m_spectrogram;
   const int endLine = std::min(g.sy + g.height, g.rows + kRulerHeight);
   for (int y = g.sy + kRulerHeight; y < endLine; ++y) {
-    for (int t = g.sx; t < g.endFrame; ++t) {
-      const int index = LevelToColorIndex(s.LevelAt(y - kRulerHeight, t), in.display.m_levelTopDb,
-                                          in.display.m_levelRangeDb);
+    for (int c = g.sx; c < g.endColumn; ++c) {
+      const int index = LevelToColorIndex(ColumnLevel(s, g, y - kRulerHeight, c),
+                                          in.display.m_levelTopDb, in.display.m_levelRangeDb);
       if (index == 0) continue;
-      const int x = kKeyboardWidth + t - g.sx;
+      const int x = kKeyboardWidth + c - g.sx;
       image.setPixel(x, y - g.sy, AddSaturated(image.pixel(x, y - g.sy), table[index]));
     }
   }
@@ -131,6 +160,28 @@ void BM_ShippedRender(benchmark::State& state) {
   }
 }
 
+// A re-render at zoom step state.range(0), the zoomed-out copies built
+// beforehand as the first zoomed paint of an analysis builds them.
+void BM_ZoomedRender(benchmark::State& state) {
+  const RenderInputs in = Inputs(static_cast<int>(state.range(0)), LongResult());
+  SpectrogramRenderer renderer;
+  renderer.RenderIfNeeded(in);
+  for (auto _ : state) {
+    renderer.Cache().m_forceRender = 1;
+    benchmark::DoNotOptimize(renderer.RenderIfNeeded(in));
+  }
+}
+
+void BM_ReferenceZoomedRender(benchmark::State& state) {
+  const RenderInputs in = Inputs(static_cast<int>(state.range(0)), LongResult());
+  const ColorTable table = BuildColorTable(0);
+  for (auto _ : state) benchmark::DoNotOptimize(ReferenceRender(in, table));
+}
+
+void ZoomSteps(benchmark::internal::Benchmark* b) {
+  for (int step : kZoomSteps) b->Arg(step);
+}
+
 void BM_CachedPaint(benchmark::State& state) {
   RenderInputs in = Inputs();
   SpectrogramRenderer renderer;
@@ -149,6 +200,16 @@ void BM_CachedPaint(benchmark::State& state) {
 BENCHMARK(BM_ReferenceRender)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(BM_ShippedRender)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(BM_CachedPaint)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_ReferenceZoomedRender)
+    ->Apply(ZoomSteps)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(0.5);
+BENCHMARK(BM_ZoomedRender)
+    ->Apply(ZoomSteps)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(1.0);
 
 int main(int argc, char** argv) {
   int qtArgc = 1;
@@ -157,6 +218,7 @@ int main(int argc, char** argv) {
   QGuiApplication app(qtArgc, qtArgv);  // the label font needs it
   benchmark::Initialize(&argc, argv);
   SharedResult();
+  LongResult();
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double reference = reporter.TimeOf("BM_ReferenceRender");
@@ -167,6 +229,20 @@ int main(int argc, char** argv) {
     std::printf(
         "full re-render: reference %.2f ms, shipped %.2f ms, speed-up %.2fx (target < 8 ms)\n",
         reference, shipped, reference / shipped);
+  }
+  std::printf("re-render of %d s by zoom step (negative: frames per column; target < 4 ms):\n",
+              kLongSeconds);
+  for (int step : kZoomSteps) {
+    char plainName[64];
+    char zoomedName[64];
+    std::snprintf(plainName, sizeof plainName, "BM_ReferenceZoomedRender/%d", step);
+    std::snprintf(zoomedName, sizeof zoomedName, "BM_ZoomedRender/%d", step);
+    const double plain = reporter.TimeOf(plainName);
+    const double zoomed = reporter.TimeOf(zoomedName);
+    if (plain > 0 && zoomed > 0) {
+      std::printf("  zoom %3d: reference %6.2f ms, shipped %5.2f ms, speed-up %5.2fx\n", step,
+                  plain, zoomed, plain / zoomed);
+    }
   }
   benchmark::Shutdown();
   return 0;

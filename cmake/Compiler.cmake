@@ -13,3 +13,8 @@ if(VELMIO_SANITIZE)
     add_compile_options(-fno-sanitize-recover=undefined)
   endif()
 endif()
+
+# Coverage for the fuzzer in every library the fuzz targets link.
+if(VELMIO_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

@@ -114,7 +114,7 @@ bool PlaybackEngine::StartOver(const PlaybackSource& source) {
     return true;
   }
   if (m_loopStartFrame > m_loopEndFrame) {
-    Report("LOOP再生の開始位置が終了位置よりも手前にあります。");
+    Report("LOOP再生の開始位置が終了位置よりも後ろにあります。");
     return false;
   }
   const Range range = LoopRange(source);
@@ -208,8 +208,23 @@ void PlaybackEngine::FillSlot(const PlaybackSource& source, int slot, int32_t le
   }
   std::memset(slotBytes + copied, 0, static_cast<size_t>(length - copied));
   m_blockBytes[slot] = length;
+  m_slotSource[slot] = m_queuePos;
   if (m_equalizer != nullptr && m_equalizer->m_enabled != 0) {
     m_equalizer->ProcessBlock(m_waveBuffers[slot], length, source.format.nChannels);
+  }
+}
+
+void PlaybackEngine::RefreshQueuedBuffers(std::span<const int16_t> converted) {
+  if (m_playState < PlayState::kPlaying) return;
+  const int64_t held = static_cast<int64_t>(converted.size()) * 2;
+  const auto* from = reinterpret_cast<const uint8_t*>(converted.data());
+  for (int k = 0; k < kPlaySlots; ++k) {
+    // A slot already handed back holds nothing the device still reads; the
+    // copy there is harmless, and the next refill replaces it anyway.
+    const int64_t copied = std::clamp<int64_t>(held - m_slotSource[k], 0, m_blockBytes[k]);
+    if (copied > 0) {
+      std::memcpy(m_waveBuffers[k], from + m_slotSource[k], static_cast<size_t>(copied));
+    }
   }
 }
 

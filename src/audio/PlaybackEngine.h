@@ -138,6 +138,11 @@ class PlaybackEngine {
   bool Rewind();
   // The device has finished a block (the device calls this).
   void OnBlockDone();
+  // The converted voice has been rendered anew: while a playback is on, every
+  // slot still with the device gets the `converted` bytes of its own source
+  // range (a loop wrap included), so the change is heard at once. The bytes
+  // go in as they are, without the equalizer.
+  void RefreshQueuedBuffers(std::span<const int16_t> converted);
   // Timer 1: moves the cursor to the sound being heard.
   CursorTick OnCursorTimer();
 
@@ -172,6 +177,8 @@ class PlaybackEngine {
   WaveFormat m_playFormat;
   int16_t* m_waveBuffers[kPlaySlots] = {};
   int32_t m_blockBytes[kPlaySlots] = {};
+  // Byte offset in the recording of the block each slot holds.
+  int32_t m_slotSource[kPlaySlots] = {};
   int32_t m_lastQueued = 0;
   int32_t m_lastDone = -1;
   int32_t m_queuePos = 0;

@@ -1,6 +1,7 @@
 #include "audio/RecordingSession.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "engine/AnalysisParams.h"
@@ -28,6 +29,10 @@ void RecordingSession::Close() {
   m_waveData.m_wave.Close();
   m_waveData.m_samples.Free();
   m_waveData.m_wave.dataSize = 0;
+  // Nothing of a closed recording may be described any more.
+  m_waveData.m_wave.format = WaveFormat{};
+  m_waveData.m_sourceBits = 0;
+  m_filePath.clear();
   m_vocalCutApplied = 0;
   m_vocalCutSeconds = 0.0;
 }
@@ -35,6 +40,16 @@ void RecordingSession::Close() {
 void RecordingSession::RecordVocalCut(int32_t mode, double seconds) {
   m_vocalCutApplied = mode;
   m_vocalCutSeconds = seconds;
+}
+
+double RecordingSession::ApplyVocals(const VocalCutParams& params) {
+  if (Channels() != 2 || !IsLoaded()) return 0.0;
+  const auto start = std::chrono::steady_clock::now();
+  const int64_t frames = std::min<int64_t>(DataSize() / 4, m_waveData.m_samples.size() / 2);
+  ProcessVocals(m_waveData.m_samples.data(), frames, params);
+  const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+  RecordVocalCut(static_cast<int32_t>(params.mode), taken.count());
+  return taken.count();
 }
 
 void RecordingSession::MixToMono() {

@@ -9,6 +9,7 @@
 
 #include "audio/PcmLoading.h"
 #include "audio/Report.h"
+#include "audio/VocalCut.h"
 
 namespace velmio {
 
@@ -36,11 +37,20 @@ class RecordingSession {
 
   // Vocal cut (1) or extract (2) was applied to the loaded PCM, taking `seconds`.
   void RecordVocalCut(int32_t mode, double seconds);
+  // Applies vocal cut or extract to loaded stereo PCM in place and records
+  // the mode and the time it took. Mono data is left alone. Returns the
+  // seconds taken (0 for mono).
+  double ApplyVocals(const VocalCutParams& params);
   // Stereo PCM becomes mono in place (the single-voice mode analyses one voice).
   void MixToMono();
   // The PCM, writable, for processing in place (vocal cut) on the UI thread
   // while nothing else reads it.
   WaveData& Data() { return m_waveData; }
+
+  // A file is being read or decoded for this session (the window stays live
+  // meanwhile, and the data commands must wait).
+  void SetReading(bool reading) { m_reading = reading; }
+  bool IsReading() const { return m_reading; }
 
   const std::string& FilePath() const { return m_filePath; }
   bool IsLoaded() const { return !m_waveData.m_samples.empty(); }
@@ -71,6 +81,7 @@ class RecordingSession {
   int32_t m_hopSize = 256;
   int32_t m_vocalCutApplied = 0;
   double m_vocalCutSeconds = 0.0;
+  bool m_reading = false;
 };
 
 }  // namespace velmio

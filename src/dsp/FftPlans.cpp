@@ -43,11 +43,16 @@ const Plan& CachedPlan(Key key, Args... args) {
 
 }  // namespace
 
+bool IsFftAligned(const float* data) {
+  return IsPlanAligned(data);
+}
+
 ComplexFftPlan::ComplexFftPlan(int n, FftDirection direction) : m_size(n) {
   ScratchArray scratch(2 * static_cast<std::size_t>(n));
   auto* data = reinterpret_cast<fftwf_complex*>(scratch.data);
   std::lock_guard<std::mutex> guard(PlannerLock());
-  m_plan = fftwf_plan_dft_1d(n, data, data, direction == FftDirection::kForward ? FFTW_FORWARD : FFTW_BACKWARD,
+  m_plan = fftwf_plan_dft_1d(n, data, data,
+                             direction == FftDirection::kForward ? FFTW_FORWARD : FFTW_BACKWARD,
                              FFTW_ESTIMATE);
   if (m_plan == nullptr) std::abort();
 }

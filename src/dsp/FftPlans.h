@@ -10,6 +10,9 @@ namespace velmio {
 
 enum class FftDirection { kForward, kInverse };
 
+// True when `data` is aligned as the plans' SIMD code needs.
+bool IsFftAligned(const float* data);
+
 // Complex transform of n points in place on interleaved (re, im) floats,
 // unscaled in both directions: forward X[k] = sum x[j] e^(-2 pi i jk/n),
 // inverse x[j] = sum X[k] e^(+2 pi i jk/n).

@@ -1,6 +1,7 @@
 #include "engine/AnalysisJob.h"
 
 #include <chrono>
+#include <new>
 
 #include "dsp/StereoMix.h"
 #include "engine/LevelConversion.h"
@@ -62,26 +63,38 @@ AnalysisJob::~AnalysisJob() {
 void AnalysisJob::Start(const AnalysisInput& input, Spectrogram& result, AnalysisStages stages) {
   JoinThread();
   m_cancel.store(false);
+  m_failed.store(false);
   m_analysisState.store(AnalysisState::kTransform);
   g_analysisProgress.store(0);
   m_thread = std::thread(&AnalysisJob::Run, this, input, &result, std::move(stages));
 }
 
-void AnalysisJob::Run(AnalysisInput input, Spectrogram* result, AnalysisStages stages) {
-  const auto start = std::chrono::steady_clock::now();
+void AnalysisJob::RunStages(const AnalysisInput& input, Spectrogram& result,
+                            const AnalysisStages& stages) {
   ConstantQOptions options;
   options.progress = &g_analysisProgress;
   options.cancel = &m_cancel;
-  AnalyseSignal(input, *result, options);
+  AnalyseSignal(input, result, options);
   if (input.pitchEnabled && stages.detectPitch && !m_cancel.load()) {
     m_analysisState.store(AnalysisState::kPitch);
     g_analysisProgress.store(0);
-    stages.detectPitch(*result);
+    stages.detectPitch(result);
   }
   if (input.formantEnabled && stages.extractFormants && !m_cancel.load()) {
     m_analysisState.store(AnalysisState::kFormants);
     g_analysisProgress.store(0);
-    stages.extractFormants(*result);
+    stages.extractFormants(result);
+  }
+}
+
+void AnalysisJob::Run(AnalysisInput input, Spectrogram* result, AnalysisStages stages) {
+  const auto start = std::chrono::steady_clock::now();
+  // The thread's boundary: memory running out here must not end the program.
+  // The result is then incomplete, and the UI thread is told so.
+  try {
+    RunStages(input, *result, stages);
+  } catch (const std::bad_alloc&) {
+    m_failed.store(true);
   }
   m_analysisSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -92,6 +92,9 @@ class AnalysisJob {
   void Abandon();
 
   AnalysisState State() const { return m_analysisState.load(); }
+  // The run ran out of memory: the result is incomplete and must not be
+  // shown. Valid from state 2 on, until the next Start().
+  bool Failed() const { return m_failed.load(); }
   // Seconds the job took; valid from state 2 on.
   double Seconds() const { return m_analysisSeconds; }
 
@@ -104,12 +107,14 @@ class AnalysisJob {
   friend struct AnalysisJobProbe;
 
   void Run(AnalysisInput input, Spectrogram* result, AnalysisStages stages);
+  void RunStages(const AnalysisInput& input, Spectrogram& result, const AnalysisStages& stages);
   void JoinThread();
 
   std::atomic<AnalysisState> m_analysisState{AnalysisState::kIdle};
   double m_analysisSeconds = 0.0;
   std::thread m_thread;
   std::atomic<bool> m_cancel{false};
+  std::atomic<bool> m_failed{false};
 };
 
 }  // namespace velmio

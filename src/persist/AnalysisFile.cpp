@@ -3,22 +3,15 @@
 #include <bit>
 #include <cstdio>
 #include <limits>
-#include <string_view>
 #include <vector>
 
+#include "persist/AnalysisFileLayout.h"
 #include "persist/AtomicFileWriter.h"
 
 namespace velmio {
 namespace {
 
-constexpr char kHeaderText[] = "velmio ver 0.89";
-static_assert(sizeof(kHeaderText) == 16, "15 header characters and their NUL");
-static_assert(std::string_view(kHeaderText).ends_with(kAnalysisFileVersion),
-              "readers parse bytes 11..14 as the version");
-constexpr std::size_t kPathFieldBytes = kAnalysisFileMaxPathBytes + 1;
-constexpr std::size_t kReservedAfterNotes = 2;   // int32 behind the note range
-constexpr std::size_t kReservedAfterPath = 16;   // int32 behind the path field
-constexpr std::size_t kReservedAfterVoice = 14;  // int32 behind the single-voice options
+using namespace analysis_file;
 
 constexpr char kOpenError[] = "File open error.";
 constexpr char kWriteError[] = "File write error.";
@@ -32,6 +25,11 @@ class LittleEndianWriter {
 
   void Int32(int32_t value) { Word(static_cast<uint32_t>(value)); }
   void Float32(float value) { Word(std::bit_cast<uint32_t>(value)); }
+  void Int16(int16_t value) {
+    const auto bits = static_cast<uint16_t>(value);
+    Byte(static_cast<uint8_t>(bits));
+    Byte(static_cast<uint8_t>(bits >> 8));
+  }
   void Floats(std::span<const float> values) {
     for (float v : values) Float32(v);
   }
@@ -75,6 +73,19 @@ int64_t RowCount(const AnalysisFileContents& c) {
   return 8 * (static_cast<int64_t>(c.highNote) - c.lowNote);
 }
 
+// A nonzero pitch flag is always followed by a whole pitch section, so that
+// a reader never takes other bytes for pitch data.
+std::string PitchSectionRefusal(const AnalysisFileContents& c) {
+  if (c.pitchTrack.size() != static_cast<std::size_t>(c.frameCount))
+    return "Pitch data does not match the frame count.";
+  const std::size_t marks = c.markCount > 0 ? static_cast<std::size_t>(c.markCount) + 1 : 0;
+  // Longer arrays are fine (a detector's buffers): only the counted entries are written.
+  if (c.markCount == std::numeric_limits<int32_t>::max() || c.pitchMarks.size() < marks ||
+      c.periodPeaks.size() < marks)
+    return "Pitch marks do not match their count.";
+  return {};
+}
+
 // Why `c` cannot be written, or an empty text when it can. Checked before any
 // file is touched, so a refusal changes nothing on disk.
 std::string RefusalReason(const AnalysisFileContents& c) {
@@ -90,9 +101,7 @@ std::string RefusalReason(const AnalysisFileContents& c) {
     return "Source file path is too long to save (511 bytes at most).";
   // The field ends at the first NUL, so an embedded one would cut the path short too.
   if (c.filePath.find('\0') != std::string::npos) return "Source file path contains a NUL byte.";
-  // Without a pitch section a nonzero flag would make readers take the zero
-  // block for pitch data; dropping the flag would silently lose the mode.
-  if (c.pitchEnabled != 0) return "Saving single-voice pitch data is not supported yet.";
+  if (c.pitchEnabled != 0) return PitchSectionRefusal(c);
   return {};
 }
 
@@ -125,12 +134,26 @@ void WriteVoiceOptions(LittleEndianWriter& out, const AnalysisFileContents& c) {
   out.Zeros(4 * kReservedAfterVoice);
 }
 
+void WritePitchSection(LittleEndianWriter& out, const AnalysisFileContents& c) {
+  for (int16_t v : c.pitchTrack) out.Int16(v);
+  const VcPreset& w = c.windowState;
+  for (int32_t v : {w.lowestNote, w.highestNote, w.pitchPosition, w.formantPosition}) out.Int32(v);
+  out.Int32(c.markCount);
+  const std::size_t marks = c.markCount > 0 ? static_cast<std::size_t>(c.markCount) + 1 : 0;
+  for (int32_t v : c.pitchMarks.first(marks)) out.Int32(v);
+  for (int16_t v : c.periodPeaks.first(marks)) out.Int16(v);
+}
+
 void WriteContents(LittleEndianWriter& out, const AnalysisFileContents& c) {
   WriteHeaderAndMatrix(out, c);
   WriteTempo(out, c.tempo);
   out.Floats(c.frameEnergy);
   WriteVoiceOptions(out, c);
-  out.Zeros(4 * static_cast<std::size_t>(c.frameCount));  // no pitch section
+  if (c.pitchEnabled != 0) {
+    WritePitchSection(out, c);
+  } else {
+    out.Zeros(4 * static_cast<std::size_t>(c.frameCount));  // where the pitch section would be
+  }
 }
 
 }  // namespace

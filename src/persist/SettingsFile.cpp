@@ -1,11 +1,17 @@
 #include "persist/SettingsFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 #include "persist/AtomicFileWriter.h"
@@ -76,11 +82,11 @@ void Take(TextScanner& in, int32_t& member, Rule accepts) {
   if (in.Int(value) && accepts(value)) member = value;
 }
 
-// The Q is stored as float; anything that would not be a positive float stays out.
+// Only a Q the file can write back unchanged is taken.
 void TakeQ(TextScanner& in, float& member) {
   double value = 0;
-  if (!in.Real(value) || !(value > 0) || value > std::numeric_limits<float>::max()) return;
-  if (const auto q = static_cast<float>(value); q > 0) member = q;
+  if (!in.Real(value)) return;
+  if (const std::optional<float> q = StorableEqQ(value)) member = *q;
 }
 
 bool HeaderAccepted(TextScanner& in) {
@@ -146,19 +152,23 @@ void AppendInt(std::string& text, int32_t value, std::size_t width = 0) {
   text.append(digits.data(), end);
 }
 
-// Appends the Q like "%6.3f", with a point whatever the locale. A Q that is no
-// finite number would make the rest of the file unreadable; the default goes
-// in its place.
+// The Q in three decimals, like "%.3f", with a point whatever the locale.
+std::string QText(double q) {
+  std::array<char, 64> digits;  // a float has at most 39 integer digits
+  const auto end =
+      std::to_chars(digits.data(), digits.data() + digits.size(), q, std::chars_format::fixed, 3)
+          .ptr;
+  return std::string(digits.data(), end);
+}
+
+// Appends the Q like "%6.3f". A Q the file cannot hold (no finite positive
+// number, or one that would read back as 0.000) would be refused at the next
+// start; the default goes in its place.
 void AppendQ(std::string& text, float q) {
   constexpr std::size_t kWidth = 6;
-  std::array<char, 64> digits;  // a float has at most 39 integer digits
-  const double value = std::isfinite(q) ? q : 1.0;
-  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value,
-                                 std::chars_format::fixed, 3)
-                       .ptr;
-  const auto count = static_cast<std::size_t>(end - digits.data());
-  if (count < kWidth) text.append(kWidth - count, ' ');
-  text.append(digits.data(), end);
+  const std::string digits = QText(StorableEqQ(q).value_or(1.0f));
+  if (digits.size() < kWidth) text.append(kWidth - digits.size(), ' ');
+  text += digits;
 }
 
 void AppendLine(std::string& text, std::initializer_list<int32_t> values) {
@@ -201,10 +211,56 @@ std::string FormatSettings(const AnalysisSettings& s) {
   return text;
 }
 
+// The file's bytes when it is a regular file of a sensible size. A pipe, a
+// device or a link to one is not opened for reading at all (it could block
+// the start-up for ever or never end), and a file larger than any settings
+// file is treated as damaged.
+std::optional<std::string> ReadSmallRegularFile(const std::string& path) {
+  // Non-blocking, so that even a pipe that appears between the check and the
+  // open cannot hold the start-up.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  std::optional<std::string> bytes;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      info.st_size <= static_cast<off_t>(kMaxSettingsFileBytes)) {
+    std::string text(kMaxSettingsFileBytes + 1, '\0');
+    std::size_t filled = 0;
+    for (;;) {
+      const ssize_t got = ::read(fd, text.data() + filled, text.size() - filled);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      filled += static_cast<std::size_t>(got);
+      if (filled == text.size()) break;
+    }
+    // The file may have grown since it was measured; too big is too big.
+    if (filled <= kMaxSettingsFileBytes) {
+      text.resize(filled);
+      bytes = std::move(text);
+    }
+  }
+  ::close(fd);
+  return bytes;
+}
+
 }  // namespace
 
+std::optional<float> StorableEqQ(double value) {
+  if (!(value > 0) || !(value <= std::numeric_limits<float>::max())) return std::nullopt;
+  // Exactly what a write and a read make of it.
+  const std::string text = QText(static_cast<float>(value));
+  double stored = 0;
+  std::from_chars(text.data(), text.data() + text.size(), stored);
+  const auto q = static_cast<float>(stored);
+  if (!(q > 0) || !std::isfinite(q)) return std::nullopt;
+  return q;
+}
+
 bool ReadSettingsFile(const std::string& path, AnalysisSettings& settings) {
-  std::FILE* file = std::fopen(path.c_str(), "r");
+  std::optional<std::string> bytes = ReadSmallRegularFile(path);
+  if (!bytes) return false;
+  if (bytes->empty()) return false;  // nothing to scan (and fmemopen wants a buffer)
+  std::FILE* file = ::fmemopen(bytes->data(), bytes->size(), "r");
   if (file == nullptr) return false;
   TextScanner in(file);
   const bool accepted = HeaderAccepted(in);

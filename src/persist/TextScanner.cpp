@@ -60,7 +60,8 @@ bool TextScanner::Int(int32_t& value) {
   // Accumulate towards the sign's side so that INT32_MIN itself is exact.
   int64_t magnitude = 0;
   constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-  while (IsDigit(Peek())) {
+  for (std::size_t count = 0; IsDigit(Peek()); ++count) {
+    if (count == kMaxNumberChars) return Fail();
     magnitude = std::min(kLimit, magnitude * 10 + (Next() - '0'));
   }
   const int64_t signedValue = negative ? -magnitude : std::min(magnitude, kLimit - 1);

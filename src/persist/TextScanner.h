@@ -20,7 +20,8 @@ class TextScanner {
   // Only the first `maxChars` are kept; the rest of the run is consumed.
   bool Word(std::string& word, std::size_t maxChars);
   // Skips white space and reads a decimal integer with an optional sign.
-  // Values beyond int32 saturate to its limits, which no setting accepts.
+  // Values beyond int32 saturate to its limits, which no setting accepts; a
+  // run of more digits than any number needs is damage and fails.
   bool Int(int32_t& value);
   // Skips white space and reads a decimal number with an optional fraction
   // and exponent. A number beyond double's range reads as NaN.

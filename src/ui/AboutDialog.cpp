@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSysInfo>
 #include <algorithm>
 
 #include "ui/ToolbarIcons.h"
@@ -11,6 +12,16 @@ namespace velmio::ui {
 namespace {
 
 constexpr int kStaticFileInfo = 1061;
+constexpr char kLicenceNotice[] = "GNU GPL v3 以降のフリーソフトウェアです";
+
+// What this build is: "64bit program for Linux", from the running build's
+// word size and system rather than a fixed text.
+QString BuildText() {
+  const QString system = QSysInfo::kernelType() == QStringLiteral("linux")
+                             ? QStringLiteral("Linux")
+                             : QSysInfo::productType();
+  return QStringLiteral("%1bit program for %2").arg(QSysInfo::WordSize).arg(system);
+}
 
 QLabel* AddStatic(QWidget* parent, const DialogUnits& u, int x, int y, int w, int h,
                   const QString& text) {
@@ -31,9 +42,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   const int side = std::min(u.X(20), u.Y(20));
   icon->setPixmap(ApplicationIcon().pixmap(QSize(side, side)));
   AddStatic(this, u, 40, 10, 119, 8, QStringLiteral("Velmio Versio 0.89"));
-  AddStatic(this, u, 40, 42, 140, 8, QStringLiteral("32bit program for WindowsXP"));
-  // A line of its own below the version, left empty for now.
-  AddStatic(this, u, 45, 59, 181, 8, QString())->setObjectName(QString::number(kStaticFileInfo));
+  AddStatic(this, u, 40, 42, 140, 8, BuildText())->setObjectName(QStringLiteral("build"));
+  AddStatic(this, u, 45, 59, 181, 8, QString::fromUtf8(kLicenceNotice))
+      ->setObjectName(QString::number(kStaticFileInfo));
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setGeometry(u.X(182), u.Y(25), u.X(41), u.Y(16));
   ok->setDefault(true);

@@ -1,5 +1,6 @@
 #pragma once
-// The About box: the program's name and version, closed with OK.
+// The About box: the program's name and version, what build it is and its
+// licence, closed with OK.
 #include <QDialog>
 
 namespace velmio::ui {

@@ -25,6 +25,10 @@ constexpr int kCmdEqualizer = 32814;
 constexpr int kCmdConditions = 32831;
 constexpr int kCmdWaveform = 32836;
 constexpr int kCmdGrid = 32841;
+// View: the zoom in time
+constexpr int kCmdZoomIn = 33201;
+constexpr int kCmdZoomOut = 33202;
+constexpr int kCmdZoomReset = 33203;
 // Playback
 constexpr int kCmdPlay = 32773;
 constexpr int kCmdStop = 32772;

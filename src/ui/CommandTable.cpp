@@ -4,6 +4,7 @@
 #include <array>
 
 #include "ui/CommandIds.h"
+#include "view/TimeScale.h"
 
 namespace velmio::ui {
 namespace {
@@ -22,7 +23,7 @@ constexpr std::array kEntries = {
                "Wav解析ファイルを保存\n.vlxを保存", 4, "Ctrl+S", false, false},
   CommandEntry{kCmdSettings, M::kFile, "設定", "使用環境の設定\n設定", 21, nullptr, false, true},
   CommandEntry{kCmdExit, M::kFile, "アプリケーションの終了(&X)",
-               "アプリケーションを終了する\\終了", 0, nullptr, false, true},
+               "アプリケーションを終了する\n終了", 0, "Ctrl+Q", false, true},
   CommandEntry{kCmdGainUp, M::kView, "表示Gainを上げる", "表示Gainを上げる", 11, nullptr, false, false},
   CommandEntry{kCmdGainDown, M::kView, "表示Gainを下げる", "表示Gainを下げる", 12, nullptr, false, false},
   CommandEntry{kCmdRangeUp, M::kView, "表示DRを上げる", "表示DRを上げる", 13, nullptr, false, false},
@@ -39,6 +40,9 @@ constexpr std::array kEntries = {
   CommandEntry{kCmdWaveform, M::kView, "時間波形表示", "時間波形を表示する／しない\n波形表示", 18,
                nullptr, true, false},
   CommandEntry{kCmdGrid, M::kView, "グリッド表示切替", "音階と周波数の切替", 20, nullptr, true, false},
+  CommandEntry{kCmdZoomIn, M::kView, "時間軸を拡大", "時間軸を拡大する\n拡大", 0, "Ctrl+=", false, true},
+  CommandEntry{kCmdZoomOut, M::kView, "時間軸を縮小", "時間軸を縮小して曲全体を見渡す\n縮小", 0, "Ctrl+-", false, false},
+  CommandEntry{kCmdZoomReset, M::kView, "時間軸を等倍に戻す", "1フレームを1ピクセルで表示する\n等倍", 0, "Ctrl+0", false, false},
   CommandEntry{kCmdPlay, M::kPlay, "PLAY", "再生\nPLAY", 9, nullptr, false, false},
   CommandEntry{kCmdStop, M::kPlay, "STOP", "停止\nSTOP", 8, nullptr, false, false},
   CommandEntry{kCmdRewind, M::kPlay, "ReWind", "最初に巻き戻す\nReWind", 7, nullptr, false, false},
@@ -58,7 +62,7 @@ constexpr std::array kEntries = {
   CommandEntry{kCmdCentsUp, M::kPlay, "5セント上げる", "再生の音程を5セント上げる", 0, "Alt+=", false, false},
   CommandEntry{kCmdStretchReset, M::kPlay, "速度・音程を元に戻す", "100%の速度、移調なしに戻す", 0,
                "Backspace", false, false},
-  CommandEntry{kCmdHelp, M::kHelp, "ヘルプ(&H)", "ヘルプファイルを表示します\nヘルプ", 6, nullptr, false, false},
+  CommandEntry{kCmdHelp, M::kHelp, "ヘルプ(&H)", "ヘルプファイルを表示します\nヘルプ", 6, "F1", false, false},
   CommandEntry{kCmdAbout, M::kHelp, "バージョン情報 velmio(&A)...",
                "プログラム情報、バージョン、著作権を表示します\nバージョン情報", 0, nullptr, false, false},
   CommandEntry{kCmdPause, M::kNone, nullptr, "一時停止\nPAUSE", 0, nullptr, false, false},
@@ -164,6 +168,12 @@ CommandStatus EvaluateRule(int id, const CommandContext& c) {
       return {true, c.showWaveform};
     case kCmdGrid:
       return {true, c.frequencyGrid};
+    case kCmdZoomIn:
+      return {c.zoomStep != NextZoomStep(c.zoomStep, 1), false};
+    case kCmdZoomOut:
+      return {c.zoomStep != NextZoomStep(c.zoomStep, -1), false};
+    case kCmdZoomReset:
+      return {TimeScale::FromStep(c.zoomStep) != TimeScale(), false};
     case kCmdConditions:
     case kCmdHelp:
     case kCmdAbout:

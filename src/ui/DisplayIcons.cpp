@@ -49,7 +49,7 @@ void Contrast(QPainter& p) {
   p.drawEllipse(r);
   p.setBrush(Qt::black);
   p.drawPie(r, 90 * 16, 180 * 16);
-  p.setPen(QPen(kInk, 1));
+  p.setPen(QPen(Ink(), 1));
   p.setBrush(Qt::NoBrush);
   p.drawEllipse(r);
 }
@@ -58,7 +58,7 @@ void Contrast(QPainter& p) {
 
 void PaintRewind(QPainter& p) {
   p.setPen(Qt::NoPen);
-  p.setBrush(kInk);
+  p.setBrush(Ink());
   p.drawRect(QRectF(2.5, 4, 2, 12));
   Triangle(p, {4.5, 10}, {11.5, 4}, {11.5, 16});
   Triangle(p, {11, 10}, {18, 4}, {18, 16});
@@ -66,7 +66,7 @@ void PaintRewind(QPainter& p) {
 
 void PaintStop(QPainter& p) {
   p.setPen(Qt::NoPen);
-  p.setBrush(kInk);
+  p.setBrush(Ink());
   p.drawRoundedRect(QRectF(4, 4, 12, 12), 1.5, 1.5);
 }
 
@@ -163,9 +163,9 @@ void PaintEqualizer(QPainter& p) {
   const double knobs[] = {12, 6, 9, 4};
   for (int i = 0; i < 4; ++i) {
     const double x = 3.5 + i * 4.3;
-    p.setPen(QPen(kInk, 1.2));
+    p.setPen(QPen(Ink(), 1.2));
     p.drawLine(QPointF(x, 2), QPointF(x, 18));
-    p.setPen(QPen(kInk, 0.7));
+    p.setPen(QPen(Ink(), 0.7));
     p.setBrush(kBlue);
     p.drawRoundedRect(QRectF(x - 1.8, knobs[i] - 1.3, 3.6, 2.6), 0.6, 0.6);
   }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "persist/SettingsFile.h"
 #include "ui/AtofText.h"
 #include "ui/EqualizerControls.h"
 #include "ui/EqualizerGraph.h"
@@ -248,10 +249,13 @@ void CEQdlg::Redesign() {
 
 float CEQdlg::ValidatedQ() {
   const QByteArray text = m_qField->text().left(kQFieldChars).toUtf8();
-  const auto q = static_cast<float>(AtofText(std::string_view(text.constData(), text.size())));
   // Infinity and NaN are no Q either: the first flattens every band's width
-  // to nothing, the second poisons the design.
-  if (q > 0.0f && std::isfinite(q)) return q;
+  // to nothing, the second poisons the design. A Q is used as the settings
+  // file keeps it (three decimals), and one it would keep as 0 is refused, so
+  // a preset comes back after a restart exactly as it was stored.
+  const std::optional<float> q =
+      StorableEqQ(AtofText(std::string_view(text.constData(), text.size())));
+  if (q) return *q;
   // The field is repaired before the message, so a redesign that runs while
   // the message is open finds a valid Q and does not ask again.
   m_qField->setText(QString::fromLatin1(kDefaultQText));

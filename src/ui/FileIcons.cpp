@@ -26,7 +26,7 @@ void Folder(QPainter& p) {
 
 // A white card in the top right with a thin frame, for the folder badges.
 void Card(QPainter& p, const QRectF& r) {
-  p.setPen(QPen(kInk, 0.8));
+  p.setPen(QPen(Ink(), 0.8));
   p.setBrush(Qt::white);
   p.drawRect(r);
 }
@@ -60,7 +60,7 @@ void PaintOpenSingleVoice(QPainter& p) {
 
 void PaintOpenAnalysisData(QPainter& p) {
   Folder(p);
-  p.setPen(QPen(kInk, 0.8));
+  p.setPen(QPen(Ink(), 0.8));
   p.setBrush(Qt::black);
   p.drawRect(QRectF(9.5, 0.5, 10, 8));
   p.setPen(Qt::NoPen);
@@ -90,7 +90,7 @@ void PaintSaveAnalysisData(QPainter& p) {
 }
 
 void PaintConditions(QPainter& p) {
-  p.setPen(QPen(kInk, 1));
+  p.setPen(QPen(Ink(), 1));
   p.setBrush(Qt::white);
   p.drawRect(QRectF(3.5, 1.5, 12, 17));
   p.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
@@ -137,7 +137,7 @@ void PaintSettings(QPainter& p) {
   gear.closeSubpath();
   gear.addEllipse(centre, 2.8, 2.8);
   gear.setFillRule(Qt::OddEvenFill);
-  p.setPen(QPen(QColor(0x40, 0x40, 0x48), 0.8));
+  p.setPen(QPen(Ink(), 0.8));
   p.setBrush(QColor(0x80, 0x88, 0x98));
   p.drawPath(gear);
 }

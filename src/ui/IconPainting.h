@@ -1,13 +1,19 @@
 #pragma once
 // What the toolbar icon painters share: the palette and closed outlines.
 #include <QColor>
+#include <QGuiApplication>
 #include <QPainterPath>
+#include <QPalette>
 #include <QPointF>
 #include <initializer_list>
 
 namespace velmio::ui::icons {
 
-inline const QColor kInk(0x30, 0x30, 0x30);
+// Outlines and marks in the theme's button text colour: dark on a light
+// desktop, light on a dark one, legible on both.
+inline QColor Ink() {
+  return QGuiApplication::palette().color(QPalette::Active, QPalette::ButtonText);
+}
 inline const QColor kBlue(0x1f, 0x5f, 0xbf);
 
 // The closed outline through `corners`, in order.

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -13,9 +15,11 @@
 #include "ui/CompactToolStyle.h"
 #include "ui/EqualizerDialog.h"
 #include "ui/MiscDialogBar.h"
+#include "ui/TempoDialog.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/UiFonts.h"
 #include "ui/ViewWidget.h"
+#include "ui/VoiceConversionDialog.h"
 #include "view/TestView.h"
 
 namespace velmio::ui {
@@ -29,11 +33,17 @@ constexpr int kRefreshMilliseconds = 250;
 constexpr char kInitialTitle[] = "無題 - velmio";
 constexpr char kPositionPaneWidthText[] = " 00:00.0 / 00:00.0";
 constexpr char kPositionPaneInitialText[] = "  0:00.0 / 0:00.0";
+// The longest text pane 0 shows after an analysis.
+constexpr char kWidestMessageText[] = "処理時間  000.0 秒  (2ch 24bit 192000Hz)";
+// One octave of the picture under the ruler, and a little more than the keyboard.
+constexpr int kMinimumViewHeight = 16 + 8 * 12 + 20;
+constexpr int kMinimumViewWidth = 40 + 160;
+constexpr char kReadOutPaneWidthText[] = "C#10 − 50¢ 20000.0 Hz  10:00.000  −100 dB";
 
 }  // namespace
 
 CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut)
-    : m_openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
+    : m_openUrl([this](const QUrl& url) { OpenHelpPage(url); }) {
   setFont(UiFont());
   setWindowIcon(ApplicationIcon());
   setWindowTitle(QString::fromUtf8(kInitialTitle));
@@ -47,11 +57,13 @@ CMainFrame::CMainFrame(ProgramPaths paths, MidiOut* midi, WaveOutDevice& waveOut
   m_viewWidget->Attach(m_view.get());
   m_viewWidget->SetScrollSizes(ScrollSizes{});
   m_view->OnInitialUpdate();
+  m_tempoDialog = new CTempoDlg(*m_view, this);
   InstallHandlers();
   m_refreshTimer = new QTimer(this);
   connect(m_refreshTimer, &QTimer::timeout, this, [this] { UpdateCommandStates(); });
   m_refreshTimer->start(kRefreshMilliseconds);
   move(kFramePosition);
+  SetMinimumFrameSize();
   resize(kFrameSize);
   UpdateCommandStates();
   // The window manager's frame is known once the window is shown.
@@ -66,7 +78,33 @@ CMainFrame::~CMainFrame() {
   // The equalizer window refers to the view's bank.
   delete m_eqDialog;
   m_eqDialog = nullptr;
+  delete m_tempoDialog;
+  m_tempoDialog = nullptr;
+  delete m_vcDialog;
+  m_vcDialog = nullptr;
   m_view.reset();
+}
+
+void CMainFrame::SetMinimumFrameSize() {
+  const QFontMetrics metrics(m_statusPanes[0]->font());
+  const int panes = metrics.horizontalAdvance(QString::fromUtf8(kWidestMessageText)) + 16 +
+                    m_statusPanes[1]->minimumWidth() + 24;
+  // The bars may be cut at the right, as at the window's usual size; their
+  // height is what must stay.
+  int height =
+      menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + kMinimumViewHeight;
+  for (const QToolBar* bar : findChildren<QToolBar*>()) height += bar->sizeHint().height();
+  setMinimumSize(std::max(panes, kMinimumViewWidth), height);
+}
+
+void CMainFrame::RefreshIcons() {
+  for (const auto& [id, action] : m_actions) action->setIcon(CommandIcon(id));
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+    RefreshIcons();
+  QMainWindow::changeEvent(event);
 }
 
 // 620 x 432 is the outer size, frame included.
@@ -134,6 +172,7 @@ void CMainFrame::CreateToolBars() {
       tools->widgetForAction(m_actions.at(id))->setStyle(compact);
     }
   }
+  CreateZoomToolBar();
   addToolBarBreak(Qt::TopToolBarArea);
   QToolBar* bar = addToolBar(QStringLiteral("ダイアログバー"));
   bar->setObjectName(QStringLiteral("dialogbar"));
@@ -153,7 +192,11 @@ void CMainFrame::CreateStatusBar() {
                                         QString::fromLatin1(kPositionPaneWidthText)) +
                                     8);
   m_statusPanes[1]->setText(QString::fromLatin1(kPositionPaneInitialText));
+  m_statusPanes[2]->setMinimumWidth(m_statusPanes[2]->fontMetrics().horizontalAdvance(
+                                        QString::fromUtf8(kReadOutPaneWidthText)) +
+                                    8);
   status->addWidget(m_statusPanes[0], 1);
+  status->addPermanentWidget(m_statusPanes[2]);
   status->addPermanentWidget(m_statusPanes[1]);
 }
 
@@ -168,6 +211,7 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdWaveform, [&v] { v.OnToggleWaveform(); });
   SetCommandHandler(kCmdPitch, [&v] { v.OnTogglePitch(); });
   SetCommandHandler(kCmdGrid, [&v] { v.OnToggleGrid(); });
+  SetCommandHandler(kCmdBarDisplay, [&v] { v.OnBarDisplay(); });
   SetCommandHandler(kCmdConditions, [this] { ShowAnalysisConditions(); });
   SetCommandHandler(kCmdHelp, [this] { ShowHelp(); });
   SetCommandHandler(kCmdAbout, [this] { ShowAbout(); });
@@ -175,7 +219,9 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(kCmdNewDocument, [this] { NewDocument(); });
   SetCommandHandler(kCmdPrint, [this] { Print(); });
   InstallPlaybackHandlers();
+  InstallNavigationHandlers();
   SetCommandHandler(kCmdEqualizer, [this] { ToggleEqualizer(); });
+  SetCommandHandler(kCmdOpenSingleVoice, [this] { OpenVoiceDialog(); });
 }
 
 void CMainFrame::SetCommandHandler(int id, std::function<void()> handler) {
@@ -201,12 +247,14 @@ CommandContext CMainFrame::ReadContext() const {
   CommandContext c;
   static_cast<ViewStatus&>(c) = m_view->Status();
   c.eqVisible = m_eqDialog != nullptr && m_eqDialog->isVisible();
+  c.voiceConversionOpen = m_view->VoiceDialog().IsOpen();
   return c;
 }
 
 void CMainFrame::UpdateCommandStates() {
   if (m_view == nullptr) return;
   const CommandContext context = ReadContext();
+  if (m_vcDialog != nullptr) m_vcDialog->Sync();
   for (const auto& [id, action] : m_actions) {
     const CommandStatus status = EvaluateRule(id, context);
     action->setEnabled(status.enabled && HasCommandHandler(id));
@@ -221,11 +269,11 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 QString CMainFrame::StatusText(int pane) const {
-  return pane >= 0 && pane < 2 ? m_statusPanes[pane]->text() : QString();
+  return pane >= 0 && pane < 3 ? m_statusPanes[pane]->text() : QString();
 }
 
 void CMainFrame::SetStatusText(int pane, const QString& text) {
-  if (pane >= 0 && pane < 2) m_statusPanes[pane]->setText(text);
+  if (pane >= 0 && pane < 3) m_statusPanes[pane]->setText(text);
 }
 
 void CMainFrame::SetControlText(int controlId, const QString& text) {
@@ -241,7 +289,7 @@ int CMainFrame::LegendHeight() const {
 }
 
 void CMainFrame::SetFrameTitle(const QString& title) {
-  setWindowTitle(title);
+  setWindowTitle(title.isEmpty() ? QString::fromUtf8(kInitialTitle) : title);
 }
 
 }  // namespace velmio::ui

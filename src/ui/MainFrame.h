@@ -27,6 +27,8 @@ class WaveOutDevice;
 namespace velmio::ui {
 
 class CEQdlg;
+class CTempoDlg;
+class CVCdlg;
 class CMiscDialogBar;
 class CViewWidget;
 
@@ -60,6 +62,7 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   CTestView& View() { return *m_view; }
   CViewWidget& ViewWidget() { return *m_viewWidget; }
   CMiscDialogBar& DialogBar() { return *m_dialogBar; }
+  CTempoDlg& TempoDialog() { return *m_tempoDialog; }
   QString StatusText(int pane) const;
   // Client point of the right click that opened the loop popup.
   QPoint LoopClickPoint() const { return m_loopClickPoint; }
@@ -75,6 +78,7 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   bool AcceptsDrops() const override;
   void DropFiles(const QStringList& paths) override;
   void RightClick(QPoint client, QPoint global) override;
+  void TempoDialogChanged(const TempoDialogControls& controls) override;
 
   void CreateActions();
   void CreateMenus();
@@ -82,15 +86,27 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void CreateStatusBar();
   void InstallHandlers();
   void InstallPlaybackHandlers();
+  void InstallNavigationHandlers();
+  void CreateZoomToolBar();
   // The equalizer window: made on the first show, then shown or hidden.
   void ToggleEqualizer();
+  // 単音のWavファイルを開く: the voice-conversion window, at most one.
+  void OpenVoiceDialog();
   // The space bar: PLAY when it is enabled, else STOP when that is.
   void PlayOrStop();
   void MatchOuterSize();
+  // Keeps the status panes, the bars and a strip of the picture readable.
+  void SetMinimumFrameSize();
+  // Redraws the toolbar icons in the current palette's colours.
+  void RefreshIcons();
+  void changeEvent(QEvent* event) override;
 
   // The shell's own commands.
   void ShowAnalysisConditions();
   void ShowHelp();
+  // The desktop's handler opens the page; a missing page or a desktop
+  // without a handler is said in a message box.
+  void OpenHelpPage(const QUrl& url);
   void ShowAbout();
   void NewDocument();
   void Print();
@@ -100,13 +116,18 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   std::function<void(const QUrl&)> m_openUrl;
   CMiscDialogBar* m_dialogBar = nullptr;
   CViewWidget* m_viewWidget = nullptr;
-  QLabel* m_statusPanes[2] = {nullptr, nullptr};
+  // Prompts and progress, position and length, the read-out at the mouse.
+  QLabel* m_statusPanes[3] = {nullptr, nullptr, nullptr};
   QMenu* m_loopMenu = nullptr;
   QPoint m_loopClickPoint;  // client point of the right click, for the loop commands
   QTimer* m_refreshTimer = nullptr;
   std::unique_ptr<CTestView> m_view;
   // Edits the view's equalizer bank; goes before the view does.
   CEQdlg* m_eqDialog = nullptr;
+  // Calls the view's tempo verbs; made hidden with the view, goes before it.
+  CTempoDlg* m_tempoDialog = nullptr;
+  // Shows the view's voice-conversion state; deleted once the view lets it go.
+  CVCdlg* m_vcDialog = nullptr;
 };
 
 }  // namespace velmio::ui

@@ -1,5 +1,6 @@
 // The commands the window does itself: the conditions report, help, About,
 // the new-document reset, printing, dropped files and the loop popup.
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -27,9 +28,20 @@ void CMainFrame::ShowAnalysisConditions() {
   box.exec();
 }
 
-// Nothing is reported when the page cannot be opened: the desktop says so itself.
 void CMainFrame::ShowHelp() {
   m_openUrl(QUrl::fromLocalFile(QFile::decodeName(m_view->Paths().helpPath.c_str())));
+}
+
+// Most desktops say nothing when the page is missing or no browser is
+// installed; the user would only see that nothing happened.
+void CMainFrame::OpenHelpPage(const QUrl& url) {
+  const QString path = url.toLocalFile();
+  if (QFileInfo::exists(path) && QDesktopServices::openUrl(url)) return;
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("velmio"),
+                  QStringLiteral("ヘルプファイルを開けませんでした。\n%1").arg(path),
+                  QMessageBox::Ok, this);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
 }
 
 void CMainFrame::ShowAbout() {

@@ -53,6 +53,12 @@ Painter PainterOf(int id) {
       return icons::PaintEqualizer;
     case kCmdGrid:
       return icons::PaintGrid;
+    case kCmdZoomIn:
+      return icons::PaintZoomIn;
+    case kCmdZoomOut:
+      return icons::PaintZoomOut;
+    case kCmdZoomReset:
+      return icons::PaintZoomReset;
     default:
       return nullptr;
   }

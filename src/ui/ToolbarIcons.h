@@ -35,6 +35,9 @@ void PaintPitch(QPainter& p);
 void PaintWaveform(QPainter& p);
 void PaintEqualizer(QPainter& p);
 void PaintGrid(QPainter& p);
+void PaintZoomIn(QPainter& p);
+void PaintZoomOut(QPainter& p);
+void PaintZoomReset(QPainter& p);
 }  // namespace icons
 
 }  // namespace velmio::ui

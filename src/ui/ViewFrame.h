@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "view/TempoDialogState.h"
+
 namespace velmio::ui {
 
 class ViewFrame {
@@ -23,6 +25,8 @@ class ViewFrame {
   // Local paths of the dropped files in order; a non-local item is empty.
   virtual void DropFiles(const QStringList& paths) = 0;
   virtual void RightClick(QPoint client, QPoint global) = 0;
+  // The view's tempo dialog changed; the window shows it.
+  virtual void TempoDialogChanged(const TempoDialogControls& /*controls*/) {}
 };
 
 }  // namespace velmio::ui

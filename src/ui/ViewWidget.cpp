@@ -2,6 +2,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -10,12 +11,16 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "ui/FileFilters.h"
 #include "ui/ViewFrame.h"
 #include "view/PaintPrimitives.h"
 #include "view/TestView.h"
+#include "view/ViewGeometry.h"
 
 namespace velmio::ui {
 namespace {
@@ -23,6 +28,7 @@ namespace {
 constexpr QRgb kNoticeGrey = 0xff808080;
 constexpr QRgb kNoticeYellow = 0xffffff00;
 constexpr QRgb kNoticeBackground = 0xffffffff;
+constexpr int kWheelNotch = 120;  // eighths of a degree
 
 QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -76,6 +82,13 @@ MessageAnswer CViewWidget::ShowMessage(const std::string& text, MessageButtons b
   return answer == QMessageBox::Yes ? MessageAnswer::kYes : MessageAnswer::kNo;
 }
 
+MessageAnswer CViewWidget::AskQuestion(const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), MessageText(text),
+                  QMessageBox::Yes | QMessageBox::No, window());
+  box.setTextFormat(Qt::PlainText);
+  return box.exec() == QMessageBox::Yes ? MessageAnswer::kYes : MessageAnswer::kNo;
+}
+
 std::optional<std::string> CViewWidget::AskOpenPath(const std::string& filter,
                                                     const std::string& defaultExtension) {
   return AskPath(false, filter, defaultExtension);
@@ -115,7 +128,7 @@ int CViewWidget::LegendHeight() const {
 }
 
 void CViewWidget::SetWindowTitle(const std::string& title) {
-  m_frame.SetFrameTitle(FromUtf8(title));
+  m_frame.SetFrameTitle(FromUtf8(title));  // empty: nothing loaded, the frame's own title
 }
 
 void CViewWidget::ShowNotice(const std::string& text) {
@@ -123,8 +136,32 @@ void CViewWidget::ShowNotice(const std::string& text) {
   // Only this paint shows it; a window not yet on screen skips it, and any
   // later paint shows the view again.
   m_notice = FromUtf8(text);
+  m_lastNotice = m_notice;
   viewport()->repaint();
   m_notice.clear();
+}
+
+bool CViewWidget::RunWhileShowingNotice(const std::function<void()>& work,
+                                        const std::function<void()>& cancel) {
+  QEventLoop loop;
+  std::atomic<bool> done{false};
+  m_notice = m_lastNotice;
+  viewport()->update();
+  std::thread worker([&] {
+    work();
+    done.store(true);
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  // Paints, timers and the window's close still run; clicks and keys wait.
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  // The loop also ends when the application quits (its last window closed):
+  // the work must not outlive the view it writes for.
+  const bool cancelled = !done.load();
+  if (cancelled) cancel();
+  worker.join();
+  m_notice.clear();
+  viewport()->update();
+  return !cancelled;
 }
 
 void CViewWidget::Invalidate() {
@@ -188,6 +225,10 @@ void CViewWidget::CommandStatesChanged() {
   m_frame.CommandStatesChanged();
 }
 
+void CViewWidget::TempoDialogChanged(const TempoDialogControls& controls) {
+  m_frame.TempoDialogChanged(controls);
+}
+
 void CViewWidget::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(viewport());
   if (!m_notice.isEmpty()) {
@@ -230,6 +271,8 @@ void CViewWidget::mouseMoveEvent(QMouseEvent* event) {
 void CViewWidget::mousePressEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   if (event->button() == Qt::LeftButton && m_view != nullptr) m_view->OnLButtonDown(p.x(), p.y());
+  const bool inRuler = p.y() < kRulerHeight && p.x() >= kKeyboardWidth;
+  m_rulerDragX = event->button() == Qt::LeftButton && inRuler ? p.x() : -1;
   if (event->button() == Qt::RightButton) m_frame.RightClick(p, event->globalPosition().toPoint());
   QAbstractScrollArea::mousePressEvent(event);
 }
@@ -238,6 +281,39 @@ void CViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   if (event->button() == Qt::LeftButton && m_view != nullptr) m_view->OnLButtonDblClk(p.x(), p.y());
   QAbstractScrollArea::mouseDoubleClickEvent(event);
+}
+
+void CViewWidget::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  if (event->button() == Qt::LeftButton && m_rulerDragX >= 0 && m_view != nullptr)
+    m_view->SelectLoopRange(m_rulerDragX, p.x());
+  if (event->button() == Qt::LeftButton) m_rulerDragX = -1;
+  m_frame.CommandStatesChanged();
+  QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void CViewWidget::wheelEvent(QWheelEvent* event) {
+  const bool zoom = event->modifiers() & Qt::ControlModifier;
+  const bool time = (event->modifiers() & Qt::ShiftModifier) ||
+                    (event->angleDelta().y() == 0 && event->angleDelta().x() != 0);
+  if (m_view == nullptr || (!zoom && !time)) {
+    QAbstractScrollArea::wheelEvent(event);
+    return;
+  }
+  // Some systems turn Shift+wheel into a sideways wheel: either delta counts.
+  const QPoint delta = event->angleDelta();
+  m_wheelRemainder += delta.y() != 0 ? delta.y() : delta.x();
+  const int notches = m_wheelRemainder / kWheelNotch;
+  m_wheelRemainder -= notches * kWheelNotch;
+  if (notches != 0) {
+    if (zoom) {
+      m_view->ZoomWheel(notches, static_cast<int32_t>(event->position().x()));
+    } else {
+      m_view->ScrollTimeWheel(-notches);  // wheel down (negative) goes later
+    }
+    m_frame.CommandStatesChanged();
+  }
+  event->accept();
 }
 
 void CViewWidget::dragEnterEvent(QDragEnterEvent* event) {

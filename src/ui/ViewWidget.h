@@ -28,6 +28,7 @@ class CViewWidget : public QAbstractScrollArea, public Host {
 
   // --- Host ---
   MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;
+  MessageAnswer AskQuestion(const std::string& text, const std::string& caption) override;
   std::optional<std::string> AskOpenPath(const std::string& filter,
                                          const std::string& defaultExtension) override;
   std::optional<std::string> AskSavePath(const std::string& filter,
@@ -48,6 +49,13 @@ class CViewWidget : public QAbstractScrollArea, public Host {
   void StopTimer(int id) override;
   int64_t ClockMilliseconds() const override { return m_clock.elapsed(); }
   void CommandStatesChanged() override;
+  // Runs `work` on a thread of its own; meanwhile the view keeps painting the
+  // notice and takes no mouse or keyboard input. When the application is told
+  // to quit (the window was closed), `cancel` runs, the work is waited for
+  // and the result is false.
+  bool RunWhileShowingNotice(const std::function<void()>& work,
+                             const std::function<void()>& cancel) override;
+  void TempoDialogChanged(const TempoDialogControls& controls) override;
 
   // True while the timer of `id` runs (for the window's own checks).
   bool IsTimerActive(int id) const;
@@ -59,6 +67,10 @@ class CViewWidget : public QAbstractScrollArea, public Host {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  // Ctrl+wheel zooms in time around the mouse; Shift+wheel and sideways
+  // wheels move in time; the plain wheel scrolls the pitch as before.
+  void wheelEvent(QWheelEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -75,6 +87,9 @@ class CViewWidget : public QAbstractScrollArea, public Host {
   std::map<int, QTimer*> m_timers;
   QElapsedTimer m_clock;
   QString m_notice;
+  QString m_lastNotice;  // painted again while background work runs
+  int m_rulerDragX = -1;     // client x where a drag across the time ruler began
+  int m_wheelRemainder = 0;  // eighths of a degree not yet a whole notch
 };
 
 }  // namespace velmio::ui

@@ -6,9 +6,11 @@
 // settings record; Slice() joins both for the renderer. UI thread.
 #include <QImage>
 #include <cstdint>
+#include <string>
 
 #include "persist/AnalysisSettings.h"
 #include "view/RenderInputs.h"
+#include "view/TimeScale.h"
 
 namespace velmio {
 
@@ -19,6 +21,13 @@ class DisplayState {
   void ToggleWaveform() { m_showWaveform = !m_showWaveform; }
   void ToggleFrequencyGrid() { m_frequencyGrid = !m_frequencyGrid; }
   void SetBarDisplay(bool on) { m_barDisplay = on; }
+  // The zoom in time (a step of kZoomSteps; others give one frame per column).
+  void SetZoomStep(int step) { m_timeScale = TimeScale::FromStep(step); }
+  const TimeScale& Scale() const { return m_timeScale; }
+  // A new result is shown from the middle of its pitch range (where most
+  // music lies) instead of its top.
+  void SetOpenAtMiddleOfRange(bool on) { m_openAtMiddle = on; }
+  bool OpensAtMiddleOfRange() const { return m_openAtMiddle; }
   bool ShowsWaveform() const { return m_showWaveform; }
   bool FrequencyGrid() const { return m_frequencyGrid; }
   bool BarDisplay() const { return m_barDisplay; }
@@ -30,6 +39,13 @@ class DisplayState {
   // The hover row without the rate limit (batch rendering).
   void SetHover(int32_t y) { m_hoverY = y; }
   int32_t HoverY() const { return m_hoverY; }
+
+  // True when `text` differs from the read-out shown last, which it becomes.
+  bool TakeReadOut(const std::string& text) {
+    if (text == m_lastReadOut) return false;
+    m_lastReadOut = text;
+    return true;
+  }
 
   // The position of the time read-out: a negative value repeats the last one.
   int32_t RememberPosition(int32_t positionMs);
@@ -54,9 +70,12 @@ class DisplayState {
   bool m_showWaveform = false;
   bool m_frequencyGrid = false;
   bool m_barDisplay = false;
+  TimeScale m_timeScale;
+  bool m_openAtMiddle = false;
   int32_t m_hoverY = -1;
   int64_t m_lastHoverClock = 0;  // clock of the last accepted mouse move
   int32_t m_lastPositionMs = 0;
+  std::string m_lastReadOut;
   int32_t m_lastStageShown = -1;
   int32_t m_lastProgressShown = -1;
   bool m_scrollSizesDirty = false;

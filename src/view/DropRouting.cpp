@@ -1,5 +1,6 @@
 #include "view/DropRouting.h"
 
+#include "audio/FfmpegDecoding.h"
 #include "audio/PathNames.h"
 
 namespace velmio {
@@ -7,7 +8,7 @@ namespace velmio {
 DropKind ClassifyDroppedFile(const std::string& path, const AnalysisSettings& settings) {
   if (path.empty()) return DropKind::kIgnore;
   if (HasExtension(path, ".vlx")) return DropKind::kAnalysisData;
-  if (HasExtension(path, ".wav") || settings.HasDecoder()) return DropKind::kRecording;
+  if (IsAudioFilePath(path) || settings.HasDecoder()) return DropKind::kRecording;
   return DropKind::kIgnore;
 }
 

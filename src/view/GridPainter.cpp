@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 
 #include "view/PaintPrimitives.h"
 
@@ -92,6 +93,61 @@ void DrawTimeLabel(QPainter& painter, const RenderInputs& in, int n, int beatsPe
   }
 }
 
+// Zoomed out, a line per second or beat would crowd the picture and its
+// labels overlap: only lines at least this far apart are drawn, and labels
+// only on lines far enough apart to hold them. At one frame per column or
+// zoomed in every line and label is drawn.
+constexpr float kMinLabelSpacing = 48.0f;
+constexpr float kMinLineSpacing = 6.0f;
+
+struct GridThinning {
+  bool everything = true;
+  bool bars = false;
+  int beatsPerBar = 1;
+  int stride = 1;  // seconds, or bars between labelled bar lines
+  bool barLines = true;
+  bool beatLines = true;
+
+  bool Labels(int n) const {
+    if (everything) return true;
+    if (!bars) return n % stride == 0;
+    return n % beatsPerBar == 0 && (n / beatsPerBar) % stride == 0;
+  }
+  bool Draws(int n) const {
+    if (everything || Labels(n)) return true;
+    if (!bars) return false;
+    return n % beatsPerBar == 0 ? barLines : beatLines;
+  }
+};
+
+int StrideFor(float pixelsPerUnit, std::initializer_list<int> strides) {
+  int chosen = 1;
+  for (int stride : strides) {
+    chosen = stride;
+    if (static_cast<float>(stride) * pixelsPerUnit >= kMinLabelSpacing) break;
+  }
+  return chosen;
+}
+
+GridThinning ThinningFor(const ViewGeometry& g, const RenderInputs& in, float linesPerFrame,
+                         int beatsPerBar) {
+  GridThinning thin;
+  if (g.scale.FramesPerColumn() == 1) return thin;
+  thin.everything = false;
+  thin.bars = in.display.m_barDisplay && in.tempo.tempo > 0;
+  thin.beatsPerBar = beatsPerBar;
+  const float pixelsPerLine = 1.0f / linesPerFrame / g.scale.FramesPerColumnF();
+  if (!thin.bars) {
+    thin.stride = StrideFor(pixelsPerLine, {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 1200, 3600});
+    return thin;
+  }
+  const float pixelsPerBar = pixelsPerLine * static_cast<float>(beatsPerBar);
+  thin.stride = StrideFor(pixelsPerBar, {1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024});
+  thin.barLines = pixelsPerBar >= kMinLineSpacing;
+  thin.beatLines = pixelsPerLine >= kMinLineSpacing;
+  return thin;
+}
+
 // Bounds the loop so that absurd tempo or start values cannot overflow the
 // integer conversions or spin for minutes; such grids are unreadable anyway.
 constexpr float kFrameLimit = 1.0e9f;
@@ -113,8 +169,12 @@ void DrawTimeGrid(QPainter& painter, const ViewGeometry& g, const RenderInputs& 
   const TimeGridScale scale = MakeTimeGridScale(in);
   const float L = scale.linesPerFrame;
   const float M = scale.offsetFrames;
-  const float firstF = std::ceil((static_cast<float>(g.sx) - M) * L);
-  const float lastF = std::floor((static_cast<float>(g.sx) - M + static_cast<float>(g.width)) * L);
+  // The visible frames: the scroll position and width in columns, in frames.
+  const float framesPerColumn = g.scale.FramesPerColumnF();
+  const float sx = static_cast<float>(g.sx) * framesPerColumn;
+  const float width = static_cast<float>(g.width) * framesPerColumn;
+  const float firstF = std::ceil((sx - M) * L);
+  const float lastF = std::floor((sx - M + width) * L);
   if (!(std::fabs(firstF) < kFrameLimit && std::fabs(lastF) < kFrameLimit)) return;
   if (std::fabs(M) >= kFrameLimit) return;
   const int first = static_cast<int>(firstF);
@@ -122,14 +182,16 @@ void DrawTimeGrid(QPainter& painter, const ViewGeometry& g, const RenderInputs& 
   if (static_cast<long long>(last) - first > kMaxTimeLines) return;
   const int beatsPerBar = std::max(in.tempo.beatsPerBar, 1);
   const float framesPerLine = 1.0f / L;
+  const GridThinning thin = ThinningFor(g, in, L, beatsPerBar);
   for (int n = first; n <= last; ++n) {
+    if (!thin.Draws(n)) continue;
     const float frameF = static_cast<float>(n) * framesPerLine + M;
     if (!(std::fabs(frameF) < kFrameLimit)) continue;
-    const int x = static_cast<int>(frameF) - g.sx + kKeyboardWidth;
+    const int x = g.ClientXOfFrame(static_cast<int>(frameF));
     QRgb pen = secondsPen;
     if (in.display.m_barDisplay) pen = n % beatsPerBar == 0 ? kGridGreen : kGridDarkGreen;
     DrawVLine(painter, x, kRulerHeight, g.drawnHeight, pen);
-    DrawTimeLabel(painter, in, n, beatsPerBar, x);
+    if (thin.Labels(n)) DrawTimeLabel(painter, in, n, beatsPerBar, x);
   }
 }
 

@@ -5,10 +5,13 @@
 // tests with a host that records every call and answers from a script.
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace velmio {
+
+struct TempoDialogControls;
 
 enum class MessageButtons { kOk, kYesNo };
 enum class MessageAnswer { kOk, kYes, kNo };
@@ -36,6 +39,7 @@ struct ClientSize {
 // Status bar panes and dialog-bar controls the view writes to.
 constexpr int kStatusPaneMessage = 0;
 constexpr int kStatusPanePosition = 1;
+constexpr int kStatusPaneReadOut = 2;  // note, cents, frequency, time and level at the mouse
 constexpr int kControlTime = 1035;
 constexpr int kControlBar = 1037;
 constexpr int kControlLegend = 1050;
@@ -48,6 +52,7 @@ constexpr int kControlVocalMode = 1046;
 constexpr int kTimerPlayback = 1;
 constexpr int kTimerProgress = 2;
 constexpr int kTimerLegend = 3;
+constexpr int kTimerConversion = 4;  // the voice-conversion dialog's ratio watcher
 
 class Host {
  public:
@@ -55,6 +60,11 @@ class Host {
 
   // Modal message box with the program's caption; `\r\n` in text is a line break.
   virtual MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) = 0;
+  // A Yes/No question with a caption of its own; without one, the program's.
+  virtual MessageAnswer AskQuestion(const std::string& text, const std::string& caption) {
+    (void)caption;
+    return ShowMessage(text, MessageButtons::kYesNo);
+  }
   // File dialogs; filter in the "description|patterns|...||" form. Nothing on cancel.
   virtual std::optional<std::string> AskOpenPath(const std::string& filter,
                                                  const std::string& defaultExtension) = 0;
@@ -85,6 +95,22 @@ class Host {
 
   // Something the command table's enable and check rules read has changed.
   virtual void CommandStatesChanged() = 0;
+
+  // Runs `work` (file reading, decoding) and returns when it has returned.
+  // A window runs it on a thread of its own and keeps painting the notice
+  // shown last meanwhile; if the user closes the window then, `cancel` runs
+  // on the UI thread so that the work ends soon, and the result is false.
+  // Without a window the work simply runs here. UI thread.
+  virtual bool RunWhileShowingNotice(const std::function<void()>& work,
+                                     const std::function<void()>& cancel) {
+    (void)cancel;
+    work();
+    return true;
+  }
+  // The tempo dialog's controls or its visibility changed: show them (a
+  // dialog becoming visible comes to the top). A host without the dialog
+  // ignores it.
+  virtual void TempoDialogChanged(const TempoDialogControls& /*controls*/) {}
 };
 
 }  // namespace velmio

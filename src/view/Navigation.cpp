@@ -1,7 +1,10 @@
 // Moving around the picture, the display commands and the position read-outs.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "view/ColorTable.h"
+#include "view/ReadOut.h"
 #include "view/TestView.h"
 #include "view/ViewGeometry.h"
 
@@ -100,11 +103,37 @@ void CTestView::OnSize(int32_t width, int32_t /*height*/) {
   m_host.Invalidate();
 }
 
-void CTestView::OnMouseMove(int32_t /*x*/, int32_t y) {
+void CTestView::OnMouseMove(int32_t x, int32_t y) {
   if (m_analysis.ShownFrameCount() <= 0) return;
+  ShowReadOut(x, y);
   if (!m_display.TakeMouseMove(y, m_host.ClockMilliseconds())) return;
   ForceRender();
   m_host.Invalidate();
+}
+
+std::string CTestView::ReadOutAt(int32_t x, int32_t y) const {
+  if (m_analysis.ShownFrameCount() <= 0 || y < kRulerHeight) return {};
+  const AnalysisParams& params = m_analysis.Params();
+  ReadOutSource source;
+  source.spectrogram = &m_analysis.Result();
+  source.highNote = params.highNote;
+  source.lowNote = params.lowNote;
+  source.binsPerSemitone = params.binsPerSemitone;
+  source.a4Frequency = params.a4Frequency;
+  source.sampleRate = m_analysis.Kernels().sampleRate;
+  source.hopSize = m_analysis.Kernels().hopSize;
+  source.scale = m_display.Scale();
+  const ScrollPoint scroll = m_host.GetScrollPosition();
+  const int64_t row = int64_t{y} - kRulerHeight + scroll.y;
+  const int64_t column = x < kKeyboardWidth ? -1 : int64_t{x} - kKeyboardWidth + scroll.x;
+  const std::optional<ReadOutCell> cell = ReadCell(source, row, column);
+  return cell ? FormatReadOut(*cell) : std::string();
+}
+
+// Every move: the text is cheap, unlike the hover band's re-render.
+void CTestView::ShowReadOut(int32_t x, int32_t y) {
+  const std::string text = ReadOutAt(x, y);
+  if (m_display.TakeReadOut(text)) m_host.SetStatusText(kStatusPaneReadOut, text);
 }
 
 void CTestView::SetHover(int32_t y) {
@@ -113,15 +142,24 @@ void CTestView::SetHover(int32_t y) {
   m_host.Invalidate();
 }
 
-// The frame shown in client column x (left of the picture: before frame 0).
+// The first frame shown in client column x, at the current zoom (left of the
+// picture: before frame 0).
 int32_t CTestView::FrameAtColumn(int32_t x) const {
-  return x + m_host.GetScrollPosition().x - kKeyboardWidth;
+  const int64_t column = int64_t{x} + m_host.GetScrollPosition().x - kKeyboardWidth;
+  const int64_t frame = m_display.Scale().FrameOfColumn(column);
+  return static_cast<int32_t>(std::clamp<int64_t>(frame, INT32_MIN, INT32_MAX));
 }
 
 // The cursor is drawn over the cached picture: no re-render needed.
 void CTestView::OnLButtonDblClk(int32_t x, int32_t /*y*/) {
   if (x < kKeyboardWidth) return;
-  if (m_playback.MoveStartTo(FrameAtColumn(x))) m_host.Invalidate();
+  if (!m_playback.MoveStartTo(FrameAtColumn(x))) return;
+  // The read-outs show where playback will start, as they do after a rewind.
+  const int64_t bytesPerSecond = m_recording.Format().nAvgBytesPerSec;
+  if (bytesPerSecond > 0)
+    UpdatePositionText(
+        static_cast<int32_t>(int64_t{m_playback.PlayStartByte()} * 1000 / bytesPerSecond));
+  m_host.Invalidate();
 }
 
 void CTestView::UpdatePositionText(int32_t positionMs) {

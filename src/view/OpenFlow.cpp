@@ -1,23 +1,63 @@
 // Opening a recording, starting its analysis and taking the result over.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 
+#include "audio/FfmpegDecoding.h"
 #include "audio/PathNames.h"
+#include "engine/AnalysisFootprint.h"
 #include "view/TestView.h"
+#include "view/ViewGeometry.h"
 
 namespace velmio {
 namespace {
 
-constexpr char kWaveOnlyFilter[] = "音声ファイル(*.wav)|*.wav||";
 constexpr char kDecoderFilter[] =
     "音声ファイル(*.wav;*.mp3;*.mp4;*.aac;*.flv)|*.wav;*.mp3;*.mp4;*.aac;*.flv|"
     "すべてのファイル(*.*)|*.*|";
 constexpr int kProgressTimerMs = 100;
 
+// Every format the built-in decoding reads, then any file.
+const std::string& BuiltInAudioFilter() {
+  static const std::string filter = [] {
+    std::string patterns;
+    for (std::string_view extension : AudioFileExtensions()) {
+      if (!patterns.empty()) patterns += ';';
+      patterns += '*';
+      patterns += extension;
+    }
+    return "音声ファイル(" + patterns + ")|" + patterns + "|すべてのファイル(*.*)|*.*|";
+  }();
+  return filter;
+}
+
 std::string Format(const char* format, auto... values) {
   char text[256];
   std::snprintf(text, sizeof text, format, values...);
   return text;
+}
+
+constexpr char kOutOfMemoryMessage[] = "メモリが足りないため、この録音は解析できません。";
+
+// "1時間05分09秒" or "5分09秒".
+std::string DurationText(int64_t seconds) {
+  const int64_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+  return h > 0 ? Format("%lld時間%02lld分%02lld秒", static_cast<long long>(h),
+                        static_cast<long long>(m), static_cast<long long>(s))
+               : Format("%lld分%02lld秒", static_cast<long long>(m), static_cast<long long>(s));
+}
+
+std::string TooLongMessage(AnalysisFit fit, uint64_t neededBytes, uint64_t availableBytes,
+                           int64_t longestSeconds) {
+  constexpr double kGiB = 1024.0 * 1024.0 * 1024.0;
+  const std::string why =
+      fit == AnalysisFit::kTooManyCells
+          ? std::string("この録音は長すぎて、解析データに収まりません。")
+          : Format("この録音の解析には %.1f GB のメモリが必要ですが、使えるのは %.1f GB です。",
+                   static_cast<double>(neededBytes) / kGiB,
+                   static_cast<double>(availableBytes) / kGiB);
+  return why + "\r\n今の設定で解析できる長さは " + DurationText(longestSeconds) + " までです。";
 }
 
 }  // namespace
@@ -28,7 +68,7 @@ bool CTestView::OnFileOpen() {
 
 bool CTestView::AskAndOpen(OpenMode mode) {
   const std::optional<std::string> chosen =
-      m_host.AskOpenPath(m_settings.HasDecoder() ? kDecoderFilter : kWaveOnlyFilter, "wav");
+      m_host.AskOpenPath(m_settings.HasDecoder() ? kDecoderFilter : BuiltInAudioFilter(), "wav");
   return chosen && Open(*chosen, mode);
 }
 
@@ -45,24 +85,71 @@ bool CTestView::Open(const std::string& path, OpenMode mode) {
   m_host.ShowNotice("File reading.");
   m_host.Invalidate();
   const std::string source = ResolveSourcePath(path);
-  if (source.empty()) return false;
-  if (!LoadRecording(path, source)) return false;
-  PrepareForAnalysis();
-  StartAnalysisJob();
-  return true;
+  if (source.empty()) return false;  // nothing was released: the previous recording stays
+  // The flow's boundary: a recording too big for the memory that is left
+  // is refused like any other file, and the program goes on.
+  try {
+    if (LoadRecording(path, source) && AnalysisFits()) {
+      PrepareForAnalysis();
+      StartAnalysisJob();
+      return true;
+    }
+  } catch (const std::bad_alloc&) {
+    ReportMessage(kOutOfMemoryMessage);
+  }
+  ShowNothingLoaded();
+  return false;
 }
 
-// The path to read: the file itself, or the decoder's WAV output when the file
-// is not a WAV file and a decoder is configured. Empty when decoding failed.
-std::string CTestView::ResolveSourcePath(const std::string& filePath) {
-  if (HasExtension(filePath, ".wav") || !m_settings.HasDecoder() || !m_seams.runDecoder)
-    return filePath;
-  return m_seams.runDecoder(filePath, m_paths.tempWavPath) ? m_paths.tempWavPath : std::string();
+bool CTestView::AnalysisFits() {
+  const FrameGeometry g =
+      ComputeFrameGeometry(m_recording.DataSize(), m_recording.Format().wBitsPerSample,
+                           m_recording.Channels(), m_recording.HopSize(), m_settings.m_lowNote,
+                           m_settings.m_highNote, m_settings.m_binsPerSemitone);
+  const uint64_t available =
+      m_seams.availableMemory ? m_seams.availableMemory() : AvailableMemoryBytes();
+  const AnalysisFit fit = CheckAnalysisFit(g, available);
+  if (fit == AnalysisFit::kFits) return true;
+  const int64_t longest = LongestAnalysableFrames(m_recording.HopSize(), g.rowCount, available);
+  ReportMessage(TooLongMessage(fit, FootprintOf(g).bytes, available,
+                               longest / std::max(m_recording.SampleRate(), 1)));
+  return false;
+}
+
+// A refused file leaves the window as at start-up, with nothing loaded, so
+// that the title, the read-outs and the conditions report never describe a
+// recording that is gone.
+void CTestView::ShowNothingLoaded() {
+  m_analysis.Forget();
+  m_playback.ForgetRecording();
+  m_recording.Close();
+  m_singleVoice.ForgetMarks();
+  m_host.SetWindowTitle("");
+  UpdatePositionText(0);
+  ShowVocalCutLabel(0);
+  m_host.SetStatusText(kStatusPaneMessage, "");
+  m_host.Invalidate();
+  m_host.CommandStatesChanged();
+}
+
+void CTestView::SetPitchRange(int32_t lowNote, int32_t highNote) {
+  m_singleVoice.SetPitchRange(lowNote, highNote);
+}
+
+bool CTestView::RerunAnalysis() {
+  if (!m_recording.IsLoaded() || !m_singleVoice.PitchEnabled() || m_analysis.IsBusy()) return false;
+  m_playback.Stop();
+  m_singleVoice.SetMode(true);
+  PrepareConversion();  // silent again; a rendering still running ends first
+  m_singleVoice.ForgetMarks();
+  StartAnalysisJob();
+  return true;
 }
 
 bool CTestView::LoadRecording(const std::string& filePath, const std::string& readPath) {
   m_analysis.Forget();  // nothing runs here (the command is disabled while busy); be certain
   m_playback.ForgetRecording();
+  m_conversion.Release();  // it reads the samples about to be replaced
   const std::string title = std::filesystem::path(filePath).filename().string();
   return m_recording.Load(filePath, readPath, [this, &title] { m_host.SetWindowTitle(title); });
 }
@@ -71,7 +158,7 @@ void CTestView::PrepareForAnalysis() {
   ApplyVocalCut();
   if (m_singleVoice.PitchEnabled()) {
     m_recording.MixToMono();
-    m_singleVoice.PrepareConversionBuffers(m_recording.DataSize());
+    PrepareConversion();
   }
   SetEqualizerRate(m_recording.SampleRate());
   m_analysis.PrepareKernels(m_settings.Analysis(), m_recording.SampleRate());
@@ -87,12 +174,17 @@ void CTestView::PrepareForAnalysis() {
   m_tempo = TempoGrid{};
 }
 
-// Stereo only; without the vocal-cut tool nothing is applied, and the label
-// must not say otherwise.
+// Stereo only: the label says what was done to the PCM.
 void CTestView::ApplyVocalCut() {
   const int32_t mode = m_settings.m_vocalCutMode;
-  if (m_recording.Channels() == 2 && mode > 0 && m_seams.applyVocalCut) {
-    m_recording.RecordVocalCut(mode, m_seams.applyVocalCut(m_recording.Data(), mode));
+  if (m_recording.Channels() == 2 && mode > 0) {
+    // The grey picture stays until the view repaints after the (blocking) run.
+    m_host.ShowNotice(mode == 1 ? "Vocal cuting." : "Vocal extracting.");
+    VocalCutParams params;
+    params.mode = mode == 1 ? VocalMode::kCut : VocalMode::kExtract;
+    params.lowestNote = m_settings.m_vocalLowestNote;
+    params.a4Frequency = m_settings.m_a4Frequency;
+    m_recording.ApplyVocals(params);
   }
   ShowVocalCutLabel(m_recording.VocalCutApplied());
 }
@@ -103,6 +195,9 @@ void CTestView::StartAnalysisJob() {
                               pcm.format.wBitsPerSample};
   m_host.ScrollTo({0, 0});
   m_host.StartTimer(kTimerProgress, kProgressTimerMs);
+  // The job rewrites the mono signal a rendering reads: none may run on.
+  m_conversion.SetVoice({}, {});
+  m_analysis.SetPitchRange(m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote());
   m_analysis.Start(source, m_singleVoice.PitchEnabled());
   m_host.CommandStatesChanged();
 }
@@ -114,11 +209,20 @@ void CTestView::OnTimer(int id) {
     m_host.SetLegendImage(m_display.Legend(m_host.LegendHeight(), false));
   } else if (id == kTimerProgress) {
     OnProgressTimer();
+  } else if (id == kTimerConversion) {
+    OnConversionWatch();
   }
 }
 
 void CTestView::OnProgressTimer() {
   const AnalysisState state = m_analysis.State();
+  if (state == AnalysisState::kFinished && m_analysis.Failed()) {
+    m_analysis.TakeOver();  // lets the job thread end
+    m_host.StopTimer(kTimerProgress);
+    ReportMessage(kOutOfMemoryMessage);
+    ShowNothingLoaded();
+    return;
+  }
   if (state == AnalysisState::kFinished) {
     // A short analysis ends between two ticks: its last stage is still shown
     // complete before the completion line.
@@ -147,9 +251,15 @@ void CTestView::ShowProgress(AnalysisState stage, int32_t progress) {
 
 void CTestView::TakeOverResult() {
   m_renderer.Cache().ClearKey();
+  if (m_singleVoice.PitchEnabled()) m_singleVoice.TakeDetection(m_analysis.TakePitch());
+  TakeOverVoice();
   m_display.SetBarDisplay(false);
   m_display.MarkScrollSizesDirty();
   OnInitialUpdate();
+  if (m_display.OpensAtMiddleOfRange()) {
+    const int32_t contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
+    m_host.ScrollTo({0, std::max(contentHeight - m_host.GetClientSize().height, 0) / 2});
+  }
   UpdateLevelLabels();
   // Start and cursor back to 0, the output format of the data, stopped.
   m_playback.TakeOver(m_recording.Channels(), m_recording.SampleRate());

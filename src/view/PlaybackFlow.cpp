@@ -18,9 +18,8 @@ PlaybackHooks CTestView::MakePlaybackHooks() {
   PlaybackHooks hooks;
   hooks.report = [this](const std::string& text) { ReportMessage(text); };
   hooks.recording = [this] { return RecordingForPlayback(); };
-  // Single-voice conversion is not there yet: the recording itself plays.
-  hooks.convertedSamples = [] { return std::span<const int16_t>(); };
-  hooks.renderConvertedSamples = [] {};
+  hooks.convertedSamples = [this] { return ConvertedVoiceForPlayback(); };
+  hooks.renderConvertedSamples = [this] { RenderConvertedVoice(); };
   hooks.revealFrame = [this](int32_t frame) { RevealPlayStart(frame); };
   hooks.startCursorTimer = [this] { m_host.StartTimer(kTimerPlayback, kCursorTimerMs); };
   hooks.stopCursorTimer = [this] {
@@ -45,9 +44,10 @@ PlaybackSource CTestView::RecordingForPlayback() const {
 // The play start goes just right of the keyboard strip when it is not in view.
 void CTestView::RevealPlayStart(int32_t frame) {
   const ScrollPoint scroll = m_host.GetScrollPosition();
-  const int64_t column = int64_t{frame} + kKeyboardWidth - scroll.x;
+  const int64_t start = ColumnOfFrame(frame);
+  const int64_t column = start + kKeyboardWidth - scroll.x;
   if (column >= kKeyboardWidth && column < m_host.GetClientSize().width) return;
-  m_host.ScrollTo({frame, scroll.y});
+  m_host.ScrollTo({static_cast<int32_t>(start), scroll.y});
 }
 
 void CTestView::OnPlay() {
@@ -149,11 +149,11 @@ void CTestView::OnPlaybackTimer() {
 void CTestView::FollowCursor(int32_t frame) {
   const ScrollPoint scroll = m_host.GetScrollPosition();
   const int32_t width = m_host.GetClientSize().width;
-  const int64_t x = int64_t{frame} + kKeyboardWidth;
+  const int64_t x = ColumnOfFrame(frame) + kKeyboardWidth;
   if (x > int64_t{scroll.x} + width) {
     m_host.ScrollTo({scroll.x + width - kKeyboardWidth, scroll.y});
   } else if (x < scroll.x) {
-    m_host.ScrollTo({frame - kKeyboardWidth, scroll.y});
+    m_host.ScrollTo({static_cast<int32_t>(x - 2 * kKeyboardWidth), scroll.y});
   }
   m_host.Invalidate();
 }

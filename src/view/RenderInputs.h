@@ -10,6 +10,8 @@
 #include "engine/AnalysisJob.h"
 #include "engine/Spectrogram.h"
 #include "engine/TempoGrid.h"
+#include "view/TimeScale.h"
+#include "view/ZoomPyramid.h"
 
 namespace velmio {
 
@@ -78,6 +80,13 @@ struct PlaybackSlice {
   int32_t m_cursorFrame = 0;
 };
 
+// The zoom in time, and the zoomed-out copy of the result for it (null at
+// one frame per column or more columns per frame, where the matrix is drawn).
+struct ZoomSlice {
+  TimeScale scale;
+  const PyramidLevel* level = nullptr;
+};
+
 struct RenderInputs {
   ViewportSlice viewport;
   AnalysisSlice analysis;
@@ -86,6 +95,7 @@ struct RenderInputs {
   WaveformSlice waveform;
   TempoGrid tempo;  // drawn while display.m_barDisplay is on and a tempo is set
   PlaybackSlice playback;
+  ZoomSlice zoom;
 };
 
 }  // namespace velmio

@@ -1,5 +1,8 @@
 #include "view/SingleVoiceState.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace velmio {
 
 bool SingleVoiceState::TogglePitchCurve() {
@@ -8,9 +11,17 @@ bool SingleVoiceState::TogglePitchCurve() {
   return true;
 }
 
-void SingleVoiceState::PrepareConversionBuffers(int32_t dataSize) {
-  m_convertedSamples.Reset(static_cast<std::size_t>(dataSize) / 2);
-  m_olaBuffer.Reset(static_cast<std::size_t>(dataSize));
+void SingleVoiceState::ForgetMarks() {
+  m_markCount = 0;
+  m_pitchMarks.assign(1, 0);
+  m_periodPeaks.assign(1, 0);
+}
+
+void SingleVoiceState::TakeDetection(PitchResult detection) {
+  m_markCount = detection.m_markCount;
+  m_pitchMarks = std::move(detection.m_pitchMarks);
+  m_periodPeaks = std::move(detection.m_periodPeaks);
+  m_pitchTrack = std::move(detection.m_pitchTrack);
 }
 
 PitchSlice SingleVoiceState::Slice() const {

@@ -1,11 +1,12 @@
 #pragma once
 // The single-voice mode of the open recording: whether the analysis detects
-// the pitch and the curve is shown, the range searched, the detected track
-// and the buffers the voice conversion renders into. UI thread.
+// the pitch and the curve is shown, the range searched and the detected
+// track (the conversion session renders from it). UI thread.
 #include <cstdint>
 #include <vector>
 
 #include "dsp/AlignedBuffer.h"
+#include "engine/PitchDetection.h"
 #include "view/RenderInputs.h"
 
 namespace velmio {
@@ -28,14 +29,17 @@ class SingleVoiceState {
   int32_t PitchHighNote() const { return m_pitchHighNote; }
   int32_t MissingFundamental() const { return m_missingFundamental; }
 
-  // A file opened in the mode: fresh, silent conversion buffers for
-  // `dataSize` bytes of mono PCM.
-  void PrepareConversionBuffers(int32_t dataSize);
   // The detected periods no longer hold (a new analysis is coming).
-  void ForgetMarks() { m_markCount = 0; }
+  void ForgetMarks();
+  // A finished detection: its marks, peaks and track replace the old ones.
+  void TakeDetection(PitchResult detection);
 
-  const AlignedBuffer<int16_t>& ConvertedSamples() const { return m_convertedSamples; }
-  const AlignedBuffer<float>& OlaBuffer() const { return m_olaBuffer; }
+  // Marks and peaks have MarkCount() + 1 entries (entry 0 is 0).
+  int32_t MarkCount() const { return m_markCount; }
+  const std::vector<int32_t>& PitchMarks() const { return m_pitchMarks; }
+  const std::vector<int16_t>& PeriodPeaks() const { return m_periodPeaks; }
+  const std::vector<int16_t>& PitchTrack() const { return m_pitchTrack; }
+
 
   PitchSlice Slice() const;
 
@@ -49,9 +53,9 @@ class SingleVoiceState {
   int32_t m_pitchHighNote = 64;
   int32_t m_missingFundamental = 0;
   int32_t m_markCount = 0;
+  std::vector<int32_t> m_pitchMarks{0};
+  std::vector<int16_t> m_periodPeaks{0};
   std::vector<int16_t> m_pitchTrack;  // per frame, picture y of the pitch (row + 16)
-  AlignedBuffer<int16_t> m_convertedSamples;
-  AlignedBuffer<float> m_olaBuffer;
 };
 
 }  // namespace velmio

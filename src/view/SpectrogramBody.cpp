@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <vector>
 
 #include "view/ColorTable.h"
 
@@ -22,24 +23,56 @@ uint32_t AddSaturated(uint32_t pixel, uint32_t color) {
   return sum;
 }
 
-// Rows and frames of the matrix that the body shows.
+// Rows and columns of the body, and the cells they show: the matrix itself,
+// or at frames per column above 1 the pyramid level, whose cells are columns.
 struct BodySpan {
   int firstRow = 0;
   int endRow = 0;
-  int firstFrame = 0;
-  int endFrame = 0;
+  int firstFrame = 0;  // first visible content column
+  int endFrame = 0;    // end column, exclusive
 };
 
-// Bounded by the window, the picture and what the matrix really holds, so a
-// result whose size disagrees with the note range is never read past its end.
-BodySpan VisibleSpan(const ViewGeometry& g, const Spectrogram& s) {
+struct BodySource {
+  const float* levels = nullptr;
+  const uint8_t* mask = nullptr;  // null: no formant overlay
+  std::size_t stride = 0;         // cells per row
+  long long rows = 0;
+  int columnsPerCell = 1;  // zoomed in: each cell is drawn this many columns wide
+};
+
+// The matrix, or the zoomed-out level; rows bounded by what really exists, so
+// a result whose size disagrees with the note range is never read past its end.
+BodySource SourceOf(const ViewGeometry& g, const RenderInputs& in) {
+  const Spectrogram& s = *in.analysis.m_spectrogram;
+  BodySource source;
+  if (g.scale.FramesPerColumn() > 1) {
+    const PyramidLevel* level = in.zoom.level;
+    if (level == nullptr || level->columns < g.columns) return source;
+    source.levels = level->levels.data();
+    source.mask = level->mask.empty() ? nullptr : level->mask.data();
+    source.stride = static_cast<std::size_t>(level->columns);
+    source.rows = level->rows;
+    return source;
+  }
+  source.levels = s.m_levelDb.data();
+  source.stride = static_cast<std::size_t>(g.frames);
+  source.rows = std::min<long long>(s.m_rowCount, static_cast<long long>(s.m_levelDb.size() /
+                                                                         source.stride));
+  const std::size_t needed = static_cast<std::size_t>(std::max<long long>(source.rows, 0)) *
+                             source.stride;
+  // Loaded results carry no mask.
+  if (s.m_formantMask.size() >= needed) source.mask = s.m_formantMask.data();
+  source.columnsPerCell = g.scale.ColumnsPerFrame();
+  return source;
+}
+
+BodySpan VisibleSpan(const ViewGeometry& g, const BodySource& source) {
   BodySpan span;
   span.firstRow = std::max(g.sy, 0);
   span.endRow = std::min(g.sy + g.height, g.rows + kRulerHeight) - kRulerHeight;
-  const std::size_t cells = s.m_levelDb.size() / static_cast<std::size_t>(g.frames);
-  span.endRow = std::min<long long>({span.endRow, s.m_rowCount, static_cast<long long>(cells)});
+  span.endRow = static_cast<int>(std::min<long long>(span.endRow, source.rows));
   span.firstFrame = std::max(g.sx, 0);
-  span.endFrame = g.endFrame;
+  span.endFrame = g.endColumn;
   return span;
 }
 
@@ -47,16 +80,28 @@ uint32_t* PixelAt(QImage& image, int x, int y) {
   return reinterpret_cast<uint32_t*>(image.scanLine(y)) + x;
 }
 
-void DrawFormantOverlay(QImage& image, const ViewGeometry& g, const Spectrogram& s,
+// The cells of one row for columns [first, first + count): the row itself, or
+// at several columns per cell each cell repeated into `scratch`.
+template <typename T>
+const T* ColumnsOfRow(const T* row, int first, int count, int columnsPerCell,
+                      std::vector<T>& scratch) {
+  if (columnsPerCell == 1) return row + first;
+  scratch.resize(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) scratch[i] = row[(first + i) / columnsPerCell];
+  return scratch.data();
+}
+
+void DrawFormantOverlay(QImage& image, const ViewGeometry& g, const BodySource& source,
                         const BodySpan& span) {
-  const std::size_t needed = static_cast<std::size_t>(span.endRow) * g.frames;
-  if (s.m_formantMask.size() < needed) return;  // loaded results carry no mask
+  const int width = span.endFrame - span.firstFrame;
+  std::vector<uint8_t> scratch;
   for (int r = span.firstRow; r < span.endRow; ++r) {
-    const uint8_t* mask = s.m_formantMask.data() + static_cast<std::size_t>(r) * g.frames;
+    const uint8_t* mask = ColumnsOfRow(source.mask + static_cast<std::size_t>(r) * source.stride,
+                                       span.firstFrame, width, source.columnsPerCell, scratch);
     uint32_t* line =
         PixelAt(image, kKeyboardWidth + span.firstFrame - g.sx, r + kRulerHeight - g.sy);
-    for (int t = span.firstFrame; t < span.endFrame; ++t) {
-      if (mask[t] != 0) line[t - span.firstFrame] = kFormantColor;
+    for (int i = 0; i < width; ++i) {
+      if (mask[i] != 0) line[i] = kFormantColor;
     }
   }
 }
@@ -113,19 +158,24 @@ void AddLevelRow(const float* levels, uint32_t* pixels, int count, const LevelSc
 
 void DrawSpectrogramBody(QImage& image, const ViewGeometry& g, const RenderInputs& in,
                          const ColorTable& table) {
-  const Spectrogram& s = *in.analysis.m_spectrogram;
   if (g.frames <= 0) return;
-  const BodySpan span = VisibleSpan(g, s);
+  const BodySource source = SourceOf(g, in);
+  if (source.levels == nullptr || source.stride == 0) return;
+  const BodySpan span = VisibleSpan(g, source);
   const int width = span.endFrame - span.firstFrame;
   if (width <= 0 || span.endRow <= span.firstRow) return;
   const LevelScale scale = MakeLevelScale(in.display.m_levelTopDb, in.display.m_levelRangeDb);
+  std::vector<float> scratch;
   for (int r = span.firstRow; r < span.endRow; ++r) {
-    const float* levels = s.m_levelDb.data() + static_cast<std::size_t>(r) * g.frames;
+    const float* levels =
+        ColumnsOfRow(source.levels + static_cast<std::size_t>(r) * source.stride,
+                     span.firstFrame, width, source.columnsPerCell, scratch);
     uint32_t* line =
         PixelAt(image, kKeyboardWidth + span.firstFrame - g.sx, r + kRulerHeight - g.sy);
-    AddLevelRow(levels + span.firstFrame, line, width, scale, table);
+    AddLevelRow(levels, line, width, scale, table);
   }
-  if (in.analysis.m_formantEnabled) DrawFormantOverlay(image, g, s, span);
+  if (in.analysis.m_formantEnabled && source.mask != nullptr)
+    DrawFormantOverlay(image, g, source, span);
 }
 
 namespace {
@@ -149,12 +199,18 @@ void DrawWaveform(QImage& image, const ViewGeometry& g, const RenderInputs& in) 
     return;
   const int span = g.height - kRulerHeight;
   const int middle = span / 2 + kRulerHeight;
-  for (int t = std::max(g.sx, 0); t < g.endFrame; ++t) {
-    const int a = static_cast<int>(static_cast<long long>(FramePeak(in, t)) * span / 65536);
+  const int framesPerColumn = g.scale.FramesPerColumn();
+  for (int c = std::max(g.sx, 0); c < g.endColumn; ++c) {
+    // Zoomed out, a column shows the largest peak of its frames.
+    const long long first = g.scale.FrameOfColumn(c);
+    int peak = 0;
+    for (long long t = first; t < first + framesPerColumn && t < g.frames; ++t)
+      peak = std::max(peak, FramePeak(in, t));
+    const int a = static_cast<int>(static_cast<long long>(peak) * span / 65536);
     // The line runs from middle + a up to middle - a, which it does not reach.
     const int yTop = std::max(middle - a + 1, 0);
     const int yEnd = std::min(middle + a + 1, g.height);
-    const int x = t - g.sx + kKeyboardWidth;
+    const int x = c - g.sx + kKeyboardWidth;
     for (int y = yTop; y < yEnd; ++y) *PixelAt(image, x, y) = kWaveformColor;
   }
 }

@@ -28,15 +28,17 @@ void AddLevelRow(const float* levels, uint32_t* pixels, int count, const LevelSc
 void AddLevelRowScalar(const float* levels, uint32_t* pixels, int count, const LevelScale& scale,
                        const ColorTable& table);
 
-// Spectrogram of the visible rows and frames onto an image of Format_RGB32
+// Spectrogram of the visible rows and columns onto an image of Format_RGB32
 // that holds the client area, then the formant overlay when it is enabled and
-// the result carries a mask of the matrix's size. UI thread.
+// the result carries a mask of the matrix's size. Zoomed out the cells come
+// from in.zoom.level (nothing is drawn without it); zoomed in each frame
+// fills several columns. UI thread.
 void DrawSpectrogramBody(QImage& image, const ViewGeometry& g, const RenderInputs& in,
                          const ColorTable& table);
 
-// Per frame, a light grey line through the middle of the picture as long as
-// twice the largest positive sample of the first channel, scaled to H - 16.
-// UI thread.
+// Per column, a light grey line through the middle of the picture as long as
+// twice the largest positive sample of the first channel in the column's
+// frames, scaled to H - 16. UI thread.
 void DrawWaveform(QImage& image, const ViewGeometry& g, const RenderInputs& in);
 
 }  // namespace velmio

@@ -51,7 +51,7 @@ bool RenderCache::Matches(const RenderInputs& in) const {
   const std::array<int32_t, 4> client = {0, 0, in.viewport.m_clientWidth,
                                          in.viewport.m_clientHeight};
   return m_forceRender == 0 && !m_backBuffer.isNull() && scroll == m_lastRenderScroll &&
-         client == m_lastRenderClient;
+         client == m_lastRenderClient && in.zoom.scale == m_lastRenderScale;
 }
 
 bool HasDrawableResult(const RenderInputs& in) {
@@ -76,11 +76,18 @@ bool SpectrogramRenderer::RenderIfNeeded(const RenderInputs& in) {
   return true;
 }
 
-void SpectrogramRenderer::Render(const RenderInputs& in) {
+void SpectrogramRenderer::Render(const RenderInputs& given) {
+  RenderInputs in = given;
+  const int32_t framesPerColumn = in.zoom.scale.FramesPerColumn();
+  if (framesPerColumn > 1 && in.zoom.level == nullptr) {
+    m_cache.m_pyramid.Prepare(*in.analysis.m_spectrogram, framesPerColumn);
+    in.zoom.level = m_cache.m_pyramid.Level(framesPerColumn);
+  }
   const ViewGeometry g = ComputeViewGeometry(in);
   m_cache.m_forceRender = 0;
   m_cache.m_lastRenderScroll = {in.viewport.m_scrollX, in.viewport.m_scrollY};
   m_cache.m_lastRenderClient = {0, 0, in.viewport.m_clientWidth, in.viewport.m_clientHeight};
+  m_cache.m_lastRenderScale = in.zoom.scale;
   if (g.width <= 0 || g.height <= 0) {
     m_cache.m_backBuffer = QImage();  // a minimised window has nothing to show
     return;

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "view/RenderInputs.h"
+#include "view/ZoomPyramid.h"
 
 namespace velmio {
 
@@ -21,14 +22,18 @@ struct RenderCache {
   QImage m_backBuffer;
   std::array<int32_t, 2> m_lastRenderScroll{};  // sx, sy
   std::array<int32_t, 4> m_lastRenderClient{};  // left, top, right, bottom
+  TimeScale m_lastRenderScale;                   // the zoom of the last render
   // Nonzero: the next paint re-renders although the key matches. Set by
   // whatever changes the picture; cleared by every render.
   int32_t m_forceRender = 0;
+  // The zoomed-out copies of the result drawn last, built when first drawn.
+  ZoomPyramid m_pyramid;
 
-  // Forgets the key, as a newly installed result requires.
+  // Forgets the key and the zoomed-out copies, as a newly installed result requires.
   void ClearKey() {
     m_lastRenderScroll = {};
     m_lastRenderClient = {};
+    m_pyramid.Clear();
   }
   // True when the picture for these inputs is already in m_backBuffer.
   bool Matches(const RenderInputs& in) const;

@@ -92,6 +92,7 @@ RenderInputs CTestView::MakeRenderInputs() const {
   in.waveform = WaveformSliceOf(m_recording);
   in.tempo = m_tempo;
   in.playback = PlaybackSliceOf(m_playback);
+  in.zoom.scale = m_display.Scale();
   return in;
 }
 
@@ -107,7 +108,8 @@ void CTestView::OnInitialUpdate() {
   if (m_display.TakeScrollSizesDirty()) {
     const ClientSize client = m_host.GetClientSize();
     ScrollSizes sizes;
-    sizes.contentWidth = m_analysis.Result().m_frameCount + kKeyboardWidth;
+    sizes.contentWidth =
+        m_display.Scale().ColumnCount(m_analysis.Result().m_frameCount) + kKeyboardWidth;
     sizes.contentHeight = ViewRowCount(m_analysis.Params()) + kRulerHeight;
     sizes.pageX = client.width > kKeyboardWidth ? client.width - kKeyboardWidth : 1;
     sizes.lineX = 1;
@@ -144,6 +146,8 @@ ViewStatus CTestView::Status() const {
   status.loopEnabled = m_playback.LoopEnabled();
   status.speedPercent = m_playback.Stretch().speedPercent;
   status.transposed = m_playback.Stretch().semitones != 0 || m_playback.Stretch().cents != 0;
+  status.voiceDialogOpen = m_voiceDialog.IsOpen();
+  status.zoomStep = ZoomStep();
   return status;
 }
 
@@ -160,6 +164,21 @@ AnalysisFileContents CTestView::AnalysisSnapshot() const {
   contents.levelDb = result.m_levelDb.span();
   contents.frameEnergy = result.m_frameEnergy.span();
   contents.tempo = m_tempo;
+  // The section is written whole, or the flag is left off: readers take
+  // whatever follows the flag for pitch data.
+  const bool pitchSection = m_singleVoice.PitchEnabled() &&
+                            m_singleVoice.PitchTrack().size() ==
+                                static_cast<std::size_t>(result.m_frameCount);
+  contents.pitchEnabled = pitchSection ? 1 : 0;
+  if (pitchSection) {
+    contents.pitchTrack = m_singleVoice.PitchTrack();
+    contents.windowState = VcPreset{m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote(), 0, 0};
+    contents.markCount = m_singleVoice.MarkCount();
+    if (contents.markCount > 0) {
+      contents.pitchMarks = m_singleVoice.PitchMarks();
+      contents.periodPeaks = m_singleVoice.PeriodPeaks();
+    }
+  }
   contents.pitchLowNote = m_singleVoice.PitchLowNote();
   contents.pitchHighNote = m_singleVoice.PitchHighNote();
   contents.missingFundamental = m_singleVoice.MissingFundamental();

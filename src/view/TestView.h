@@ -8,14 +8,18 @@
 // state is public. All members run on the UI thread; the analysis job runs on
 // its own thread and meets the view only through the analysis state.
 #include <QPainter>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "audio/ConversionSession.h"
 #include "audio/Equalizer.h"
 #include "audio/PlaybackEngine.h"
 #include "audio/RecordingSession.h"
 #include "audio/WaveOutDevice.h"
 #include "engine/Analysis.h"
+#include "engine/TempoEstimator.h"
 #include "engine/TempoGrid.h"
 #include "persist/AnalysisFile.h"
 #include "persist/AnalysisSettings.h"
@@ -27,8 +31,10 @@
 #include "view/ProgramPaths.h"
 #include "view/SingleVoiceState.h"
 #include "view/SpectrogramRenderer.h"
+#include "view/TempoDialogState.h"
 #include "view/ViewSeams.h"
 #include "view/ViewStatus.h"
+#include "view/VoiceDialogState.h"
 
 namespace velmio {
 
@@ -57,6 +63,13 @@ class CTestView {
   // A file dropped on the view or named on the command line: a recording is
   // opened as by File > Open. Returns what the file was taken for.
   DropKind OpenDropped(const std::string& path);
+  // The range the single-voice analyses search for the pitch, in semitones
+  // above C0 (both inclusive); the next open or re-run uses it.
+  void SetPitchRange(int32_t lowNote, int32_t highNote);
+  // Analyses the loaded single-voice recording again with the current pitch
+  // range: playback stops, the converted voice goes silent. False (nothing
+  // done) without such a recording or while an analysis runs.
+  bool RerunAnalysis();
   // Window timers: 1 playback cursor, 2 progress and take-over, 3 legend repaint.
   void OnTimer(int id);
 
@@ -85,6 +98,35 @@ class CTestView {
   // timer); the loaded recording and its result stay.
   void OnNewDocument();
 
+  // A new result is shown from the middle of its pitch range instead of its
+  // top octave (the desktop program's choice; off by default).
+  void SetOpenAtMiddleOfRange(bool on) { m_display.SetOpenAtMiddleOfRange(on); }
+
+  // --- Zoom in time and moving in time ---
+  // The zoom step (see TimeScale): 1 one frame per column, 2 and 4 columns
+  // per frame, -2 ... -32 frames per column.
+  int ZoomStep() const;
+  // Sets the zoom, keeping the time under client x where it was (x at or
+  // left of the keyboard strip: the body's left edge). Unknown steps are ignored.
+  void SetZoomStep(int step, int32_t anchorX = 0);
+  // Toolbar, menu and keys: one step in or out, or back to one frame per
+  // column, around the middle of the body.
+  void OnZoomIn();
+  void OnZoomOut();
+  void OnZoomReset();
+  // Ctrl+wheel at client x: `notches` steps in (positive) or out (negative).
+  void ZoomWheel(int notches, int32_t x);
+  // Home / End: the start or the end of the recording.
+  void ScrollToStart();
+  void ScrollToEnd();
+  // Left / Right: whole seconds earlier (negative) or later.
+  void ScrollSeconds(int seconds);
+  // Shift+Left / Right: pages of the body's width.
+  void ScrollPages(int pages);
+  // Shift+wheel: `notches` steps later (positive) or earlier, a tenth of
+  // the body's width each.
+  void ScrollTimeWheel(int notches);
+
   // --- Window events ---
   void OnHScroll(int32_t position);
   void OnVScroll(int32_t position);
@@ -92,6 +134,9 @@ class CTestView {
   // A mouse move over the client area; re-renders the hover band at most
   // every 50 ms.
   void OnMouseMove(int32_t x, int32_t y);
+  // The read-out of the cell at client (x, y): note, cents, frequency, time
+  // and level; empty outside the picture's rows or without a result.
+  std::string ReadOutAt(int32_t x, int32_t y) const;
   // The hover band at client row y, at once (batch rendering).
   void SetHover(int32_t y);
   void OnLButtonDblClk(int32_t x, int32_t y);
@@ -126,6 +171,13 @@ class CTestView {
   void OnTranspose(int semitones);
   void OnTransposeCents(int cents);
   void OnStretchReset();
+  // A / B with the loop on: the loop start / end at the play position, also
+  // while playing (the play then starts again at the loop start).
+  void SetLoopStartAtPlayPosition();
+  void SetLoopEndAtPlayPosition();
+  // A drag across the time ruler from client x0 to x1: the loop over those
+  // columns' frames, switched on where the LOOP command could switch it.
+  void SelectLoopRange(int32_t x0, int32_t x1);
 
   // --- The equalizer ---
   // The bank that playback passes its blocks through: made on first use for
@@ -137,6 +189,53 @@ class CTestView {
   // the settings record at once (it reaches the settings file however the
   // program ends).
   void StoreEqualizerPreset(int preset);
+
+  // --- The tempo dialog and the bar grid ---
+  // 小節表示: the bar grid and the tempo dialog on or off. Switching on shows
+  // the stored values, or an estimate while no tempo is stored. Only while a
+  // result is shown.
+  void OnBarDisplay();
+  // The dialog's buttons: OK stores the values (refusing more beats per bar
+  // than the beat unit), Cancel puts the stored values back, 推定 estimates.
+  void OnTempoOk();
+  void OnTempoCancel();
+  void OnTempoEstimate();
+  // The user changed the dialog's texts or list selections.
+  void EditTempoDialog(const TempoDialogControls& typed);
+  const TempoDialogControls& TempoDialog() const;
+  // Stores `grid` as OK would, without the dialog (batch rendering).
+  void SetTempo(const TempoGrid& grid);
+  // The tempo, bar length and start proposed for the shown result at the
+  // current display levels; a zero tempo while no result is shown.
+  TempoProposal ProposeTempo() const;
+  // --- The voice-conversion dialog (single-voice mode) ---
+  // 単音のWavファイルを開く: the dialog's state opens with the presets of
+  // the settings and its ratio watcher (timer 4) starts. False when it is
+  // open already (at most one dialog).
+  bool OpenVoiceDialog();
+  // "閉じる" or the close box: with an analysis not saved to a file the user
+  // is asked first, and anything but Yes keeps the dialog. Then playback
+  // stops, the presets go back to the settings and the watcher stops before
+  // the dialog goes. True when the dialog is to go.
+  bool CloseVoiceDialog();
+  const VoiceDialogState& VoiceDialog() const;
+  // The dialog's lists or sliders moved: the ratios follow at once; while
+  // playing, the watcher renders them within its next ticks.
+  void ShowVoiceSetting(const VoiceSetting& setting);
+  // Presets 1 ... 5 (slots 0 ... 4): stored with Ctrl held, else applied.
+  void ApplyOrStoreVoicePreset(int slot, bool ctrlDown);
+  void ApplyFixedVoiceSetting(FixedVoiceSetting which);
+  // "Wavを開く": asks for a WAV file and opens it in single-voice mode with
+  // the dialog's range. True when its analysis started.
+  bool OpenSingleVoice();
+  // "再実行": playback stops, the analysis runs again on the loaded voice
+  // with the dialog's range. True when it started.
+  bool RerunVoiceAnalysis();
+  // "Wavに保存": asks for a file name and writes the converted voice, mono
+  // 16-bit. A setting not rendered yet is rendered first; both ratios 1
+  // write the recording itself. False on cancel or a reported failure.
+  bool SaveConvertedWave();
+  const ConversionSession& Conversion() const;
 
   // --- Drawing ---
   // Paints the client area (waiting picture, or the cached spectrogram and the cursor).
@@ -150,7 +249,9 @@ class CTestView {
   // What the command rules read.
   ViewStatus Status() const;
   // Busy rule: an analysis runs or waits, or playback plays or is paused.
-  bool IsDataBusy() const { return m_analysis.IsBusy() || m_playback.IsPlayingOrPaused(); }
+  bool IsDataBusy() const {
+    return m_analysis.IsBusy() || m_playback.IsPlayingOrPaused() || m_recording.IsReading();
+  }
   // The analysis conditions report; empty while no file was chosen.
   std::string AnalysisConditionsText() const;
   // What saving the analysis writes, borrowing the result's arrays. Only
@@ -177,8 +278,14 @@ class CTestView {
   void ReportMessage(const std::string& text);
   bool AskAndOpen(OpenMode mode);
   std::string ResolveSourcePath(const std::string& filePath);
+  bool DecodeBuiltIn(const std::string& source);
+  bool RunInBackground(const std::function<bool(const std::atomic<bool>& cancel)>& work);
   bool LoadRecording(const std::string& filePath, const std::string& readPath);
   void PrepareForAnalysis();
+  // False after telling the user how long a recording can be, when the
+  // analysis would not fit the analysis data file or the memory left.
+  bool AnalysisFits();
+  void ShowNothingLoaded();
   void ApplyVocalCut();
   void StartAnalysisJob();
   void OnProgressTimer();
@@ -191,14 +298,29 @@ class CTestView {
   void ApplyDisplayChange(bool levels);
   RenderInputs MakeRenderInputs() const;
   int32_t FrameAtColumn(int32_t x) const;
+  // The content column where `frame` starts at the current zoom.
+  int64_t ColumnOfFrame(int64_t frame) const;
+  int32_t ContentWidth() const;
+  void ScrollColumnsBy(int64_t columns);
+  int32_t BodyWidth() const;
   PlaybackHooks MakePlaybackHooks();
   PlaybackSource RecordingForPlayback() const;
   void RevealPlayStart(int32_t frame);
   void OnPlaybackTimer();
   void FollowCursor(int32_t frame);
   void SetLoopPoint(int32_t x, bool end);
+  void SetLoopPointAtPlayPosition(bool end);
+  void ReplaceLoopRange(int32_t start, int32_t end);
   void ShowLoopLabel();
+  void ShowReadOut(int32_t x, int32_t y);
   void SetEqualizerRate(int sampleRate);
+  void EstimateTempoForDialog();
+  void ShowTempoDialog(bool visible);
+  void PrepareConversion();
+  void TakeOverVoice();
+  void OnConversionWatch();
+  std::span<const int16_t> ConvertedVoiceForPlayback() const;
+  void RenderConvertedVoice();
 
   Host& m_host;
   ProgramPaths m_paths;
@@ -208,9 +330,17 @@ class CTestView {
   DisplayState m_display;
   SingleVoiceState m_singleVoice;
   TempoGrid m_tempo;
+  TempoDialogState m_tempoDialog;
   ViewSeams m_seams;
   MidiNoteOutput m_midiOutput;
   SpectrogramRenderer m_renderer;
+  VoiceDialogState m_voiceDialog;
+  // After the recording and the analysis, whose samples and marks it
+  // borrows, so that a rendering ends before they go; before the playback
+  // engine, which reads the converted voice.
+  ConversionSession m_conversion;
+  // The ratios of the last rendering requested.
+  std::optional<ConversionRatios> m_requestedRatios;
   // Declared after the recording: the engine, and with it the open output,
   // goes before the samples and the filters it reads.
   std::unique_ptr<Equalizer> m_equalizer;

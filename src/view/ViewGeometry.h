@@ -27,8 +27,21 @@ struct ViewGeometry {
   int rows = 0;            // R = 8 x (high - low)
   int frames = 0;          // F
   int drawnHeight = 0;     // D = min(H, R + 16)
-  int endFrame = 0;        // tEnd, exclusive
+  int columns = 0;         // content columns of the F frames at this zoom
+  int endColumn = 0;       // last visible content column, exclusive (tEnd at one frame per column)
   int hoverSemitone = -1;  // p, counted from the top of the picture; -1 = none
+  TimeScale scale;
+
+  // Client x of the column where `frame` starts; far-off frames are kept a
+  // little outside the image so that lines to them stay drawable.
+  int ClientXOfFrame(int64_t frame) const {
+    const int64_t x = scale.ColumnOfFrame(frame) - sx + kKeyboardWidth;
+    return static_cast<int>(std::clamp<int64_t>(x, -(1 << 20), 1 << 20));
+  }
+  // The first frame shown at client x (left of the body: frames before sx).
+  int64_t FrameAtClientX(int x) const {
+    return scale.FrameOfColumn(int64_t{x} - kKeyboardWidth + sx);
+  }
 };
 
 inline ViewGeometry ComputeViewGeometry(const RenderInputs& in) {
@@ -44,7 +57,9 @@ inline ViewGeometry ComputeViewGeometry(const RenderInputs& in) {
                  ? std::max(in.analysis.m_spectrogram->m_frameCount, 0)
                  : 0;
   g.drawnHeight = std::min(g.height, g.rows + kRulerHeight);
-  g.endFrame = std::min(g.width - kKeyboardWidth + g.sx, g.frames);
+  g.scale = in.zoom.scale;
+  g.columns = g.scale.ColumnCount(g.frames);
+  g.endColumn = std::min(g.width - kKeyboardWidth + g.sx, g.columns);
   if (in.display.m_hoverY >= kRulerHeight) {
     const int position = in.display.m_hoverY + g.sy - kRulerHeight;
     g.hoverSemitone = position >= 0 ? position / kRowsPerSemitone : -1;

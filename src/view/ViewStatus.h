@@ -24,6 +24,8 @@ struct ViewStatus {
   // Playback speed and transposition.
   double speedPercent = 100.0;
   bool transposed = false;
+  bool voiceDialogOpen = false;
+  int zoomStep = 1;  // the zoom in time (see TimeScale)
 };
 
 }  // namespace velmio

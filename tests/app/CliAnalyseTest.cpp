@@ -140,7 +140,7 @@ TEST_F(CliAnalyse, RefusedInputWritesNothing) {
       {WriteFile("eight.wav", WavBytes(eightBit)),
        "16/24bit, 22.05kHz以上のwavファイルのみ有効です。"},
       {WriteFile("slow.wav", WavBytes(slow)), "16/24bit, 22.05kHz以上のwavファイルのみ有効です。"},
-      {WriteFile("song.mp3", "ID3\x03not a wave file"), "mmioDescend(WAVE) failed."},
+      {WriteFile("song.mp3", "ID3\x03not a wave file"), "Cannot decode "},
       {(dir_ / "missing.wav").string(), "mmioOpen(MMIO_READ) failed."},
       {WriteFile("cut.wav", WavBytes(MakeMusic(44100, 2, 16, 0.1)).substr(0, 2000)),
        "File read error."},
@@ -165,6 +165,44 @@ TEST_F(CliAnalyse, BadArgumentsAreRefusedWithUsage) {
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_FALSE(run.err.empty()) << args;
   }
+}
+
+// Progress ends on the finished state, whether the analysis took one tick of
+// the progress timer or many.
+TEST_F(CliAnalyse, ProgressEndsAtOneHundredPercent) {
+  for (const double seconds : {0.05, 30.0}) {
+    SCOPED_TRACE(seconds);
+    const std::string input = WriteFile("p.wav", WavBytes(MakeMusic(44100, 1, 16, seconds)));
+    const CliRun run = Run("analyse " + input + " -o " + (dir_ / "p.vlx").string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string last = " 100% completed.\n";
+    ASSERT_GE(run.err.size(), last.size());
+    EXPECT_EQ(run.err.substr(run.err.size() - last.size()), last) << run.err;
+  }
+}
+
+// Every spelling that reaches the recording is refused before anything is
+// read or written, and the recording keeps its bytes.
+TEST_F(CliAnalyse, OutputNamingTheInputIsRefused) {
+  const std::string bytes = WavBytes(MakeMusic(44100, 1, 16, 0.1));
+  const std::string input = WriteFile("a.wav", bytes);
+  fs::create_directory(dir_ / "sub");
+  fs::create_symlink(input, dir_ / "link.wav");
+  fs::create_hard_link(input, dir_ / "hard.wav");
+  fs::create_directory_symlink(dir_, dir_ / "here");
+  const std::string d = dir_.string();
+  for (const std::string verb : {"analyse", "render"}) {
+    for (const std::string& output : {input, d + "/./a.wav", d + "/sub/../a.wav", d + "/link.wav",
+                                      d + "/hard.wav", d + "/here/a.wav"}) {
+      const CliRun run = Run(verb + " " + input + " -o " + output);
+      EXPECT_EQ(run.status, 2) << verb << " " << output;
+      EXPECT_NE(run.err.find("is the input file"), std::string::npos) << run.err;
+      EXPECT_EQ(ReadAll(input), bytes) << verb << " " << output;
+    }
+  }
+  // The link as the input and the file itself as the output: the same recording.
+  EXPECT_EQ(Run("analyse " + d + "/link.wav -o " + input).status, 2);
+  EXPECT_EQ(ReadAll(input), bytes);
 }
 
 }  // namespace

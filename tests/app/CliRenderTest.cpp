@@ -75,6 +75,43 @@ TEST_F(CliRender, DisplayOptionsChangeThePicture) {
   EXPECT_NE(waveform, plain);
 }
 
+// Zoomed out to four frames per column, each column shows the loudest of its
+// frames: against the picture at one frame per column, four times as wide,
+// whose grey levels rise with the level as the colour index does.
+TEST_F(CliRender, ZoomedOutColumnsShowTheLoudestOfTheirFourFrames) {
+  const std::string input = WriteFile("music.wav", WavBytes(MakeMusic(44100, 1, 16, 2.0)));
+  const auto render = [&](const std::string& name, const std::string& options) {
+    const std::string output = (dir_ / name).string();
+    const CliRun run = Run("render " + input + " -o " + output + " --scroll 0,300 " + options);
+    EXPECT_EQ(run.status, 0) << options << ": " << run.err;
+    return QImage(QString::fromStdString(output));
+  };
+  const QImage plain = render("plain.png", "--size 400x240");
+  const QImage once = render("once.png", "--size 400x240 --zoom 1");
+  const QImage zoomed = render("zoomed.png", "--size 130x240 --zoom -4");
+  ASSERT_FALSE(plain.isNull());
+  EXPECT_EQ(once, plain) << "one frame per column is the unzoomed picture";
+  ASSERT_EQ(zoomed.size(), QSize(130, 240));
+  const auto grid = [](QRgb p) { return qRed(p) != qGreen(p) || qGreen(p) != qBlue(p); };
+  int compared = 0;
+  for (int c = 4; c < 90; ++c) {  // the octave labels reach into the first columns
+    for (int y = 17; y < 240; ++y) {
+      const QRgb shown = zoomed.pixel(40 + c, y);
+      int loudest = 0;
+      bool crossed = grid(shown);
+      for (int k = 0; k < 4; ++k) {
+        const QRgb p = plain.pixel(40 + 4 * c + k, y);
+        crossed = crossed || grid(p);
+        loudest = std::max(loudest, qGray(p));
+      }
+      if (crossed) continue;  // a grid line lies over the body here
+      ASSERT_EQ(qGray(shown), loudest) << "column " << c << " y " << y;
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 80 * 200);
+}
+
 TEST_F(CliRender, RefusesBadInputAndArguments) {
   const std::string input = WriteFile("a.wav", WavBytes(Sine(440.0, 1000, 0.2)));
   struct Case {
@@ -87,6 +124,8 @@ TEST_F(CliRender, RefusesBadInputAndArguments) {
       {"render " + input + " -o x.png --scroll 5", 2},
       {"render " + input + " -o x.png --grid hex", 2},
       {"render " + input + " -o x.png --harmonics 9", 2},
+      {"render " + input + " -o x.png --zoom -3", 2},
+      {"render " + input + " -o x.png --zoom 8", 2},
       {"render " + input, 2},
   };
   for (const Case& c : cases) {

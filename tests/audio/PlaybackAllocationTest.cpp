@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 #include <cstdlib>
 #include <new>
 
 #include "PlaybackRig.h"
+#include "SungTone.h"
+#include "audio/ConversionSession.h"
 #include "audio/Equalizer.h"
 
 namespace {
@@ -103,6 +107,50 @@ TEST(PlaybackAllocation, NoneFromPlayToTheEnd) {
     EXPECT_GT(rig.device.Played().size(), 20u * kBlock);
     g_allocations = 0;
   }
+}
+
+// The converted voice plays while renderings replace it on their own thread:
+// taking a finished rendering and refreshing the queued blocks allocate
+// nothing either, nor does the rendering thread once its grain windows are made.
+TEST(PlaybackAllocation, NoneWhileTheConvertedVoiceIsRenderedAnew) {
+  const SungTone tone = MakeSungTone({44100, 4.0, 180.0, 260.0, 0.02, 12000.0, 8});
+  const int32_t dataSize = static_cast<int32_t>(tone.pcm.size() * 2);
+  ConversionSession session;
+  session.Prepare(tone.pcm);
+  session.SetVoice(tone.signal, tone.marks);
+  const ConversionRatios up{2.0f, 1.25f}, down{0.7f, 0.9f};
+  for (const ConversionRatios ratios : {up, down}) {
+    session.StartConversion(ratios);
+    session.WaitAndTake();
+  }
+  WaveFormat format;
+  MakePcm16Format(format, 1, 44100);
+  VirtualWaveOutDevice device(static_cast<std::size_t>(dataSize) * 2, 256);
+  PlaybackHooks hooks;
+  hooks.recording = [&] { return PlaybackSource{tone.pcm, dataSize, format, kHop}; };
+  hooks.convertedSamples = [&] { return session.ConvertedSamples(); };
+  PlaybackEngine engine(device, hooks);
+  engine.TakeOver(1, 44100);
+
+  g_counting = true;
+  engine.Play();
+  int taken = 0;
+  for (int i = 0; i < 40; ++i) {
+    if (i % 8 == 0) session.StartConversion(i % 16 == 0 ? up : down);
+    if (session.TakeFinished()) {
+      engine.RefreshQueuedBuffers(session.ConvertedSamples());
+      ++taken;
+    }
+    device.Advance(kBlock / 4);
+    engine.OnCursorTimer();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  session.WaitAndTake();
+  engine.Stop();
+  g_counting = false;
+  EXPECT_EQ(g_allocations.load(), 0);
+  EXPECT_GT(taken, 0);
+  g_allocations = 0;
 }
 
 // Through the stretcher too, made when the settings are first set. A

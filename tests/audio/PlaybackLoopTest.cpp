@@ -147,7 +147,7 @@ TEST(Loop, ReversedRangeIsRefusedWithItsMessage) {
   PlaybackEngineProbe::PlayStartByte(rig.engine) = 1234;
   rig.engine.Play();
   EXPECT_EQ(rig.messages,
-            std::vector<std::string>{"LOOP再生の開始位置が終了位置よりも手前にあります。"});
+            std::vector<std::string>{"LOOP再生の開始位置が終了位置よりも後ろにあります。"});
   EXPECT_EQ(rig.engine.State(), PlayState::kStopped);
   EXPECT_EQ(rig.engine.PlayStartByte(), 1234);
   EXPECT_EQ(rig.device.OpenCount(), 0);

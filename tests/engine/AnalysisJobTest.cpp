@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -115,6 +116,27 @@ TEST(AnalysisJob, EmptyRecordingStillCompletes) {
   EXPECT_TRUE(job.TakeOver());
   EXPECT_EQ(result.m_frameCount, 0);
   EXPECT_TRUE(result.m_levelDb.empty());
+}
+
+// Memory running out inside the job ends the run, not the program: the job
+// still reaches state 2, says it failed, and the next run starts clean.
+TEST(AnalysisJob, AllocationFailureIsReportedAtTheHandOver) {
+  Recording recording(22050, 1);
+  recording.input.pitchEnabled = true;
+  AnalysisJob job;
+  Spectrogram result;
+  AnalysisStages stages;
+  stages.detectPitch = [](Spectrogram&) { throw std::bad_alloc(); };
+  job.Start(recording.input, result, stages);
+  ASSERT_TRUE(WaitForFinished(job));
+  EXPECT_TRUE(job.Failed());
+  EXPECT_TRUE(job.TakeOver());
+
+  recording.input.pitchEnabled = false;
+  job.Start(recording.input, result);
+  ASSERT_TRUE(WaitForFinished(job));
+  EXPECT_FALSE(job.Failed());
+  EXPECT_TRUE(job.TakeOver());
 }
 
 TEST(AnalysisJob, AbandonAndDestroyWhileRunning) {

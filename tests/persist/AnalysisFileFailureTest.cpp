@@ -71,8 +71,21 @@ TEST(AnalysisFileFailure, RefusesContentsTheFileCannotHold) {
       {"path with a NUL inside",
        [](SampleAnalysis&, AnalysisFileContents& c) { c.filePath = std::string("/a\0b.wav", 8); },
        "Source file path contains a NUL byte."},
-      {"pitch data asked for", [](SampleAnalysis&, AnalysisFileContents& c) { c.pitchEnabled = 1; },
-       "Saving single-voice pitch data is not supported yet."},
+      {"pitch flag without a pitch track",
+       [](SampleAnalysis&, AnalysisFileContents& c) { c.pitchEnabled = 1; },
+       "Pitch data does not match the frame count."},
+      {"pitch marks fewer than their count",
+       [](SampleAnalysis&, AnalysisFileContents& c) {
+         static const std::vector<int16_t> track(4, 20);
+         static const std::vector<int32_t> marks = {1, 2};
+         static const std::vector<int16_t> peaks = {1, 2};
+         c.pitchEnabled = 1;
+         c.pitchTrack = track;
+         c.markCount = 2;
+         c.pitchMarks = marks;
+         c.periodPeaks = peaks;
+       },
+       "Pitch marks do not match their count."},
   };
   for (const RefusalCase& r : cases) {
     SCOPED_TRACE(r.name);

@@ -80,6 +80,57 @@ TEST(AnalysisFileLayout, EveryFieldSitsAtItsOffset) {
   EXPECT_EQ(f.Size(), 732 + 4 * N + 8 * F);
 }
 
+struct PitchSectionCase {
+  const char* name;
+  int32_t markCount;
+  std::vector<int32_t> marks;  // markCount + 1 entries, none without periods
+  std::vector<int16_t> peaks;
+};
+
+// The section replaces the zero block: track, window state, count, then the
+// marks and peaks only when there are periods.
+TEST(AnalysisFileLayout, PitchSectionFollowsTheVoiceOptions) {
+  const std::vector<PitchSectionCase> cases = {
+      {"periods", 3, {0, 220, 441, 882}, {0, 1200, -1, 0}},
+      {"no period", 0, {}, {}},
+  };
+  for (const PitchSectionCase& p : cases) {
+    SCOPED_TRACE(p.name);
+    TempDir dir;
+    SampleAnalysis analysis(48, 50, 6);
+    AnalysisFileContents c = analysis.Contents();
+    const std::vector<int16_t> track = {972, 516, -3, 32767, 0, 972};
+    c.pitchEnabled = 1;
+    c.pitchTrack = track;
+    c.windowState = {31, 64, 0, 0};
+    c.markCount = p.markCount;
+    c.pitchMarks = p.marks;
+    c.periodPeaks = p.peaks;
+    const Written w = WriteAndRead(dir / "p.vlx", c);
+    ASSERT_TRUE(w.ok);
+    const LittleEndianImage& f = w.image;
+    constexpr std::size_t F = 6, N = 16 * F;
+    const std::size_t voice = 648 + 4 * N + 4 * F;
+    EXPECT_EQ(f.I32(voice), 1);
+    EXPECT_EQ(f.I32(voice + 4), 1);  // the display flag repeats the pitch flag
+    std::size_t at = voice + 84;
+    for (std::size_t t = 0; t < F; ++t, at += 2)
+      EXPECT_EQ(f.I16(at), track[t]) << "frame " << t;
+    for (int32_t v : {31, 64, 0, 0}) {
+      EXPECT_EQ(f.I32(at), v);
+      at += 4;
+    }
+    EXPECT_EQ(f.I32(at), c.markCount);
+    at += 4;
+    const std::size_t m = p.marks.size();
+    for (std::size_t i = 0; i < m; ++i, at += 4) EXPECT_EQ(f.I32(at), p.marks[i]);
+    for (std::size_t i = 0; i < m; ++i, at += 2)
+      EXPECT_EQ(f.I16(at), p.peaks[i]);
+    EXPECT_EQ(f.Size(), at);
+    EXPECT_EQ(f.Size(), 732 + 4 * N + 4 * F + 2 * F + 20 + 6 * m);
+  }
+}
+
 struct GeometryCase {
   int32_t lowNote, highNote, frames;
 };

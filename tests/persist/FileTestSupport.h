@@ -45,6 +45,13 @@ class LittleEndianImage {
            uint32_t{m_bytes[offset + 2]} << 16 | uint32_t{m_bytes[offset + 3]} << 24;
   }
   int32_t I32(std::size_t offset) const { return static_cast<int32_t>(U32(offset)); }
+  int16_t I16(std::size_t offset) const {
+    if (offset + 2 > m_bytes.size()) {
+      ADD_FAILURE() << "read of 2 bytes at " << offset << " past the end " << m_bytes.size();
+      return 0;
+    }
+    return static_cast<int16_t>(uint16_t{m_bytes[offset]} | uint16_t{m_bytes[offset + 1]} << 8);
+  }
   float F32(std::size_t offset) const { return std::bit_cast<float>(U32(offset)); }
   std::string Text(std::size_t offset, std::size_t count) const {
     if (offset + count > m_bytes.size()) {

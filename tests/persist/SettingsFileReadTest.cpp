@@ -1,5 +1,8 @@
 // Reading settings files that were edited by hand or damaged: which files are
 // read at all, which values are taken, and where reading stops.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -104,6 +107,34 @@ TEST(SettingsFileRead, MissingFileLeavesTheSettingsAsTheyWere) {
   }
 }
 
+// None of these may block, spin or take long: each gives the defaults.
+TEST(SettingsFileRead, PipesDevicesAndHugeFilesGiveTheDefaults) {
+  TempDir dir;
+  const std::string fifo = dir / "fifo.ini";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_symlink(fifo, dir.Path() / "to-fifo.ini");
+  fs::create_symlink("/dev/zero", dir.Path() / "zero.ini");
+  fs::create_symlink("/dev/urandom", dir.Path() / "random.ini");
+  const std::string huge = dir.Write("huge.ini", JoinLines(CustomLines()));
+  ASSERT_EQ(::truncate(huge.c_str(), off_t{1} << 30), 0);  // sparse: no disk used
+  const std::string text = JoinLines(CustomLines());
+  const std::string over =
+      dir.Write("over.ini", text + std::string(kMaxSettingsFileBytes + 1 - text.size(), ' '));
+  for (const std::string& path :
+       {fifo, dir / "to-fifo.ini", dir / "zero.ini", dir / "random.ini", huge, over}) {
+    SCOPED_TRACE(path);
+    AnalysisSettings settings;
+    EXPECT_FALSE(ReadSettingsFile(path, settings));
+    EXPECT_EQ(Describe(settings), Describe(AnalysisSettings{}));
+  }
+  // The largest file still taken: the same values with blanks behind them.
+  const std::string limit =
+      dir.Write("limit.ini", text + std::string(kMaxSettingsFileBytes - text.size(), ' '));
+  AnalysisSettings settings;
+  EXPECT_TRUE(ReadSettingsFile(limit, settings));
+  EXPECT_EQ(Describe(settings), Describe(CustomSettings()));
+}
+
 struct RepairCase {
   const char* name;
   std::function<std::string(std::vector<std::string>& lines)> text;  // from CustomLines()
@@ -178,7 +209,7 @@ const std::vector<RepairCase>& LayoutCases() {
   const std::string longestPath = std::string(kMaxDecoderPathChars - 15, 'd') + "EcoDecoTooL.exe";
   static const std::vector<RepairCase> cases = {
       {"signs, tabs, blank lines and a long run of spaces",
-       Edit({{2, "+24"}, {3, "96\n\n\t"}, {6, std::string(1 << 20, ' ') + "16"}}),
+       Edit({{2, "+24"}, {3, "96\n\n\t"}, {6, std::string(1 << 15, ' ') + "16"}}),
        [](AnalysisSettings&) {}},
       {"lines ending in CR LF", [](std::vector<std::string>& l) { return JoinLines(l, "\r\n"); },
        [](AnalysisSettings&) {}},

@@ -2,6 +2,7 @@
 // failed write leaves behind.
 #include <clocale>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,39 @@ TEST(SettingsFileWrite, WhatIsWrittenReadsBack) {
   AnalysisSettings expected = written;
   expected.m_vcPresets[5] = VcPreset{};
   EXPECT_EQ(Describe(read), Describe(expected));
+}
+
+// Every Q the reader (and so the equalizer dialog) accepts comes back from a
+// write and a read unchanged, from the smallest to the largest float; one
+// the file would hold as 0.000 is not accepted at all.
+TEST(SettingsFileWrite, EveryAcceptedQSurvivesAWriteAndARead) {
+  std::vector<double> typed = {0.0005, 0.00050001, 0.001,     0.0015,     1.0,         1.2345,
+                               2.5,    8191.9995,  8192.0005, 16777217.0, 3.4028234e38};
+  for (double v = 0.0005; v < 3e38; v *= 1.37) typed.push_back(v);
+  TempDir dir;
+  for (const double value : typed) {
+    SCOPED_TRACE(value);
+    const std::optional<float> q = StorableEqQ(value);
+    ASSERT_TRUE(q.has_value());
+    AnalysisSettings settings;
+    settings.m_eqPresetQ = {*q, *q, *q, *q};
+    ASSERT_TRUE(Write(dir / "velmio.ini", settings).ok);
+    AnalysisSettings read;
+    read.m_eqPresetQ = {-1, -1, -1, -1};
+    ASSERT_TRUE(ReadSettingsFile(dir / "velmio.ini", read));
+    EXPECT_EQ(read.m_eqPresetQ[0], *q);
+    EXPECT_EQ(StorableEqQ(*q), q);
+  }
+  for (const double value : {0.0, 0.0004, 0.00049999, -1.0, 1e39, std::nan("")})
+    EXPECT_FALSE(StorableEqQ(value).has_value()) << value;
+  // A hand-written Q below what the file holds keeps the value in memory.
+  std::vector<std::string> lines = CustomLines();
+  lines[11] = "-24 12 -3  4  5  6  7  8  9 10 11  0.0004";
+  const std::string path = dir.Write("small-q.ini", JoinLines(lines));
+  AnalysisSettings read;
+  ASSERT_TRUE(ReadSettingsFile(path, read));
+  EXPECT_EQ(read.m_eqPresetQ[0], 1.0f);
+  EXPECT_EQ(read.m_eqPresetQ[1], CustomSettings().m_eqPresetQ[1]);
 }
 
 TEST(SettingsFileWrite, DecimalPointDoesNotFollowTheLocale) {

@@ -40,11 +40,13 @@ CommandContext VoiceConversionOpen() {
 
 // Enabled whatever the state.
 const std::set<int> kAlways = {
-    kCmdHarmonics,     kCmdEqualizer,   kCmdConditions, kCmdWaveform,  kCmdGrid,
-    kCmdHelp,          kCmdAbout,       kCmdExit,       kCmdLoopStart, kCmdLoopEnd,
-    kCmdNewDocument,   kCmdPrint,       kCmdSlower,     kCmdFaster,    kCmdSpeed50,
-    kCmdSpeed67,       kCmdSpeed75,     kCmdSpeed80,    kCmdSpeed90,   kCmdSpeed100,
-    kCmdTransposeDown, kCmdTransposeUp, kCmdCentsDown,  kCmdCentsUp,   kCmdStretchReset};
+    kCmdHarmonics, kCmdEqualizer, kCmdConditions, kCmdWaveform, kCmdGrid, kCmdHelp, kCmdAbout,
+    kCmdExit, kCmdLoopStart, kCmdLoopEnd, kCmdNewDocument, kCmdPrint,
+    // at one frame per column the zoom goes both ways
+    kCmdZoomIn, kCmdZoomOut,
+    // speed and transposition can be set at any time
+    kCmdSlower, kCmdFaster, kCmdSpeed50, kCmdSpeed67, kCmdSpeed75, kCmdSpeed80, kCmdSpeed90,
+    kCmdSpeed100, kCmdTransposeDown, kCmdTransposeUp, kCmdCentsDown, kCmdCentsUp, kCmdStretchReset};
 const std::set<int> kLevels = {kCmdGainUp, kCmdGainDown, kCmdRangeUp, kCmdRangeDown};
 
 std::set<int> Union(std::initializer_list<std::set<int>> sets) {
@@ -151,7 +153,24 @@ TEST(CheckRules, PitchIsCheckedByItsFlagButEnabledOnlyInSingleVoiceMode) {
   EXPECT_TRUE(EvaluateRule(kCmdPitch, c).checked);
 }
 
-// The toolbar holds the 21 buttons in their order, with the separators between the groups.
+TEST(CommandRules, ZoomCommandsStopAtTheEndsOfTheZoom) {
+  struct Case {
+    int step;
+    bool in, out, reset;
+  };
+  const Case cases[] = {{1, true, true, false},
+                        {-32, true, false, true},
+                        {4, false, true, true},
+                        {-2, true, true, true}};
+  for (const Case& c : cases) {
+    CommandContext context;
+    context.zoomStep = c.step;
+    EXPECT_EQ(EvaluateRule(kCmdZoomIn, context).enabled, c.in) << c.step;
+    EXPECT_EQ(EvaluateRule(kCmdZoomOut, context).enabled, c.out) << c.step;
+    EXPECT_EQ(EvaluateRule(kCmdZoomReset, context).enabled, c.reset) << c.step;
+  }
+}
+
 TEST(CheckRules, TheSpeedPresetInForceIsChecked) {
   CommandContext c = ResultShown(1);
   c.speedPercent = 67.0;
@@ -161,6 +180,7 @@ TEST(CheckRules, TheSpeedPresetInForceIsChecked) {
   EXPECT_FALSE(EvaluateRule(kCmdSpeed67, c).checked);
 }
 
+// The toolbar holds the 21 buttons in their order, with the separators between the groups.
 TEST(CommandTable, ToolbarOrderAndEntries) {
   const std::vector<int> expected = {57601, 32829, 32801, 32798, 0,     32831, 57670, 0,     32771,
                                      32772, 32773, 32823, 0,     32785, 32786, 32790, 32792, 0,
@@ -180,10 +200,15 @@ TEST(CommandTable, PromptAndToolTipSplitAtTheLineBreak) {
   const PromptParts open = SplitPrompt(FindCommand(kCmdFileOpen)->prompt);
   EXPECT_EQ(open.prompt, "Wavファイルを開いて周波数解析を行う");
   EXPECT_EQ(open.toolTip, ".wavを開く");
-  // The exit prompt has a backslash, not a line break: all of it is the prompt.
+  // Every prompt with a second part has it as the tool tip; none shows a
+  // stray separator in the status bar.
   const PromptParts exit = SplitPrompt(FindCommand(kCmdExit)->prompt);
-  EXPECT_EQ(exit.prompt, "アプリケーションを終了する\\終了");
-  EXPECT_EQ(exit.toolTip, "");
+  EXPECT_EQ(exit.prompt, "アプリケーションを終了する");
+  EXPECT_EQ(exit.toolTip, "終了");
+  for (const CommandEntry& entry : CommandEntries()) {
+    const PromptParts parts = SplitPrompt(entry.prompt);
+    EXPECT_EQ(parts.prompt.find('\\'), std::string::npos) << entry.prompt;
+  }
 }
 
 }  // namespace

@@ -137,12 +137,25 @@ struct QCase {
 // What the field holds is read with atof's rules when a slider moves; a
 // value that is not a positive finite number is refused with the message.
 TEST_F(EqualizerDialogTest, QFieldIsCheckedWhenASliderMoves) {
-  const QCase cases[] = {
-      {"2.5", false, 2.5f},  {"  0.75xyz", false, 0.75f}, {"+.5", false, 0.5f},
-      {"3,5", false, 3.0f},  {"0x1p1", false, 2.0f},      {"1e-3", false, 0.001f},
-      {"0", true, 1.0f},     {"-2", true, 1.0f},          {"abc", true, 1.0f},
-      {"", true, 1.0f},      {"nan", true, 1.0f},         {"inf", true, 1.0f},
-      {"1e400", true, 1.0f}, {"1e-60", true, 1.0f}};
+  const QCase cases[] = {{"2.5", false, 2.5f},
+                         {"  0.75xyz", false, 0.75f},
+                         {"+.5", false, 0.5f},
+                         {"3,5", false, 3.0f},
+                         {"0x1p1", false, 2.0f},
+                         {"1e-3", false, 0.001f},
+                         {"0", true, 1.0f},
+                         {"-2", true, 1.0f},
+                         {"abc", true, 1.0f},
+                         {"", true, 1.0f},
+                         {"nan", true, 1.0f},
+                         {"inf", true, 1.0f},
+                         {"1e400", true, 1.0f},
+                         {"1e-60", true, 1.0f},
+                         // The Q in use is the one the settings file keeps: three decimals, and
+                         // nothing that would be kept as 0.000.
+                         {"0.0004", true, 1.0f},
+                         {"0.0005", false, 0.001f},
+                         {"1.2345", false, 1.235f}};
   CEQdlg& dialog = Dialog();
   int gain = 0;
   for (const QCase& c : cases) {

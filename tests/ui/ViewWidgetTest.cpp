@@ -2,6 +2,10 @@
 // positions, and the notice that must be on screen before the event loop runs.
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "FrameFixture.h"
 
@@ -59,6 +63,48 @@ TEST_F(ViewWidgetTest, NoticeIsOnScreenAtOnceAndGoneWithTheNextPaint) {
   widget.Invalidate();
   QApplication::processEvents();
   EXPECT_EQ(noticePixels(), 0);
+}
+
+// Work handed to the background keeps the window painting the notice, with
+// its timers running, and returns its result once done.
+TEST_F(ViewWidgetTest, BackgroundWorkKeepsTheWindowPaintingTheNotice) {
+  CViewWidget& widget = frame.ViewWidget();
+  widget.ShowNotice("File reading.");
+  std::atomic<bool> release{false};
+  int ticks = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    if (++ticks == 3) release.store(true);
+  });
+  ticker.start(10);
+  bool cancelled = false;
+  const bool finished = widget.RunWhileShowingNotice(
+      [&] {
+        while (!release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      },
+      [&] { cancelled = true; });
+  EXPECT_TRUE(finished);
+  EXPECT_FALSE(cancelled);
+  EXPECT_GE(ticks, 3) << "the event loop ran while the work did";
+}
+
+// Quitting (the last window closed) ends the wait: the work is told to stop
+// and waited for, and the caller hears that it did not finish.
+TEST_F(ViewWidgetTest, QuittingCancelsBackgroundWork) {
+  CViewWidget& widget = frame.ViewWidget();
+  std::atomic<bool> stop{false};
+  QTimer::singleShot(20, [] { QCoreApplication::exit(0); });
+  const bool finished = widget.RunWhileShowingNotice(
+      [&] {
+        while (!stop.load()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      },
+      [&] { stop.store(true); });
+  EXPECT_FALSE(finished);
+  EXPECT_TRUE(stop.load());
+  // The quit stays in force until the application's loop runs once; the
+  // later tests' dialogs need their loops back.
+  QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+  QCoreApplication::exec();
 }
 
 }  // namespace

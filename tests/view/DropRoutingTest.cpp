@@ -18,7 +18,10 @@ TEST(DropRouting, ChoosesTheFlowByTheLastFourCharacters) {
       {"/music/a.Wav", "none", DropKind::kRecording},
       {"/music/a.VLX", "none", DropKind::kAnalysisData},
       {"/music/a.vlx", "/opt/EcoDecoTooL.exe", DropKind::kAnalysisData},
-      {"/music/song.mp3", "none", DropKind::kIgnore},
+      {"/music/song.mp3", "none", DropKind::kRecording},  // decoded by the program itself
+      {"/music/Song.OPUS", "none", DropKind::kRecording},
+      {"/music/notes.txt", "none", DropKind::kIgnore},
+      {"/music/notes.txt", "/opt/EcoDecoTooL.exe", DropKind::kRecording},
       {"/music/song.mp3", "/opt/EcoDecoTooL.exe", DropKind::kRecording},
       {"/music/song.wav.txt", "none", DropKind::kIgnore},
       {"/music/wav", "none", DropKind::kIgnore},

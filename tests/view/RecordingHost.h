@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "view/HeadlessHost.h"
+#include "view/TempoDialogState.h"
 
 namespace velmio::test {
 
@@ -58,6 +59,7 @@ class RecordingHost : public HeadlessHost {
   std::set<int> runningTimers;
   std::vector<QImage> legends;
   int commandStateChanges = 0;
+  std::vector<TempoDialogControls> tempoDialogs;  // every state the dialog was shown in
 
   MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override {
     messages.push_back({text, buttons});
@@ -108,6 +110,9 @@ class RecordingHost : public HeadlessHost {
   }
   int64_t ClockMilliseconds() const override { return clock; }
   void CommandStatesChanged() override { ++commandStateChanges; }
+  void TempoDialogChanged(const TempoDialogControls& controls) override {
+    tempoDialogs.push_back(controls);
+  }
 
   // --- Queries ---
   // The last text of a pane or control, or nullopt when never written.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -167,6 +168,7 @@ TEST_F(NavigationTest, DoubleClickMovesThePlayStartInsideTheData) {
     PlaybackEngineProbe::PlayStartByte(ViewProbe::PlaybackOf(*view)) = 4096;
     PlaybackEngineProbe::CursorFrame(ViewProbe::PlaybackOf(*view)) = 8;
     host.invalidations = 0;
+    const std::size_t readOuts = host.statusTexts[kStatusPanePosition].size();
 
     view->OnLButtonDblClk(c.x, 150);
 
@@ -174,10 +176,18 @@ TEST_F(NavigationTest, DoubleClickMovesThePlayStartInsideTheData) {
       EXPECT_EQ(view->Playback().PlayStartByte(), 4096);
       EXPECT_EQ(view->Playback().CursorFrame(), 8);
       EXPECT_EQ(host.invalidations, 0);
+      EXPECT_EQ(host.statusTexts[kStatusPanePosition].size(), readOuts);
     } else {
       EXPECT_EQ(view->Playback().PlayStartByte(), 512 * c.frame);
       EXPECT_EQ(view->Playback().CursorFrame(), c.frame);
       EXPECT_EQ(host.invalidations, 1);
+      // Both read-outs show the new start (88200 bytes a second).
+      const int ms = 512 * c.frame * 1000 / 88200;
+      char time[32];
+      std::snprintf(time, sizeof time, "%3d:%02d.%1d / 0:01.0", ms / 60000, ms / 1000 % 60,
+                    ms / 100 % 10);
+      EXPECT_EQ(host.LastStatus(kStatusPanePosition), time);
+      EXPECT_EQ(host.LastControl(kControlTime), std::string("時間") + time);
     }
   }
   PlaybackEngineProbe::State(ViewProbe::PlaybackOf(*view)) = PlayState::kStopped;

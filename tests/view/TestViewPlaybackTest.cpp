@@ -198,7 +198,7 @@ TEST_F(PlaybackViewTest, PlayThatCannotStartLeavesTheProgramUsable) {
       {"write refused while priming", 0, 1, 0, 0, 0, 0, {"waveOutWrite error !"}},
       {"write refused on refill", 0, 4, 0, 0, 0, 32768, {"waveOutWrite error !"}},
       {"loop start after its end", 0, -1, 400, 140, 0, 0,
-       {"LOOP再生の開始位置が終了位置よりも手前にあります。"}},
+       {"LOOP再生の開始位置が終了位置よりも後ろにあります。"}},
       {"loop start on its end", 0, -1, 140, 140, 0, 0, {}},
       {"less than a block left", 0, -1, 0, 0, kDataBytes - 32766, 0, {}},
   };

@@ -18,7 +18,7 @@ int RunAnalyseCommand(const std::vector<std::string>& args) {
   ViewSession session;
   CTestView& view = session.View();
   view.UseSettings(options->settings);
-  if (!session.OpenAndWait(options->input)) return 1;
+  if (!session.OpenWithOptions(options->input, options->pitch)) return 1;
   const ReportFn report = [](const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
   };

@@ -17,6 +17,8 @@ class CliHost : public HeadlessHost {
  public:
   using HeadlessHost::HeadlessHost;
 
+  // The completion line goes to stdout unless a verb prints a result of its own there.
+  void SetCompletionToStdout(bool toStdout) { m_completionToStdout = toStdout; }
   // Where the timers' ticks go (the view's OnTimer).
   void SetTimerHandler(std::function<void(int id)> handler) { m_onTimer = std::move(handler); }
 
@@ -27,7 +29,7 @@ class CliHost : public HeadlessHost {
   void SetStatusText(int pane, const std::string& text) override {
     if (pane != kStatusPaneMessage || text.empty()) return;
     // The completion line is the result; everything else is progress.
-    std::FILE* stream = text.rfind("処理時間", 0) == 0 ? stdout : stderr;
+    std::FILE* stream = m_completionToStdout && text.rfind("処理時間", 0) == 0 ? stdout : stderr;
     std::fprintf(stream, "%s\n", text.c_str());
     std::fflush(stream);
   }
@@ -47,6 +49,7 @@ class CliHost : public HeadlessHost {
   }
 
  private:
+  bool m_completionToStdout = true;
   std::function<void(int id)> m_onTimer;
   std::map<int, std::unique_ptr<QTimer>> m_timers;
 };

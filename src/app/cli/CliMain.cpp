@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "app/cli/AnalyseCommand.h"
+#include "app/cli/ConvertCommand.h"
 #include "app/cli/RenderCommand.h"
+#include "app/cli/TempoCommand.h"
+#include "app/cli/VocalCommand.h"
 #include "app/cli/StretchCommand.h"
 
 namespace {
@@ -16,11 +19,18 @@ constexpr char kUsage[] =
     "       velmio-cli render INPUT.wav -o OUTPUT.png [ANALYSIS OPTIONS] [--size WxH] [--scroll "
     "X,Y]\n"
     "                  [--gain DB] [--range DB] [--color] [--grid octave|frequency] [--hover Y]\n"
-    "                  [--harmonics N] [--waveform]\n"
+    "                  [--harmonics N] [--waveform] [--bars TEMPO[,BEATS[,START_MS]]] [--zoom N]\n"
+    "                  (--zoom -32 ... -2: frames per column, 2 or 4: columns per frame)\n"
+    "       velmio-cli tempo INPUT.wav [ANALYSIS OPTIONS] [--gain DB] [--range DB]\n"
+    "       velmio-cli vocal INPUT.wav -o OUTPUT.wav --mode cut|extract [--low C2 ... C5] [--a4 "
+    "HZ]\n"
     "       velmio-cli stretch INPUT.wav -o OUTPUT.wav --speed S [--transpose SEMITONES] "
     "[--cents C]\n"
     "analysis options: [--bins 1|2|4|8] [--window cq|trapezoid] [--a4 HZ]\n"
-    "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n";
+    "                  [--low C0|C1|C2|C3|C4] [--high C6|C7|C8|C9|C10]\n"
+    "                  [--vocal cut|extract|off] [--vocal-low C2 ... C5]\n"
+    "                  [--pitch LOW-HIGH (single voice, notes C0 ... C8, e.g. G2-E5)]\n"
+    "                  [--formants 0|1|2 (formant tracks at that sensitivity)]\n";
 
 // Qt's own notices (about runtime folders, fonts, platforms) are not the
 // tool's output: stderr carries the progress and the user's messages only.
@@ -40,17 +50,27 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (verb == "--help" || verb == "-h" || verb == "help") {
     std::fputs(kUsage, stdout);
+    std::fputs(velmio::cli::kConvertUsage, stdout);
     return 0;
   }
-  if (verb != "analyse" && verb != "analyze" && verb != "render" && verb != "stretch") {
+  if (verb == "convert") {
+    const int status = velmio::cli::RunConvertCommand(args);
+    if (status == 2) std::fputs(kUsage, stderr);
+    return status;
+  }
+  if (verb != "analyse" && verb != "analyze" && verb != "render" && verb != "tempo" &&
+      verb != "vocal" && verb != "stretch") {
     std::fprintf(stderr, "velmio-cli: unknown command %s\n%s", verb.c_str(), kUsage);
     return 2;
   }
+  // Sound processing only: no Qt.
+  if (verb == "vocal") return velmio::cli::RunVocalCommand(args);
   // The view draws with QtGui (fonts for the labels); no display is needed.
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
   qInstallMessageHandler(DropQtNotices);
   int qtArgc = 1;
   QGuiApplication application(qtArgc, argv);
+  if (verb == "tempo") return velmio::cli::RunTempoCommand(args);
   if (verb == "stretch") return velmio::cli::RunStretchCommand(args);
   return verb == "render" ? velmio::cli::RunRenderCommand(args)
                           : velmio::cli::RunAnalyseCommand(args);

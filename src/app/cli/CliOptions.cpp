@@ -1,7 +1,11 @@
 #include "app/cli/CliOptions.h"
 
 #include <charconv>
+#include <filesystem>
 #include <functional>
+#include <system_error>
+
+#include "view/TimeScale.h"
 
 namespace velmio::cli {
 namespace {
@@ -44,10 +48,36 @@ std::string ApplyAnalysisOption(const std::string& name, const std::string& valu
     number = ParseOctaveNote(value);
     if (number < 72) return "--high takes C6, C7, C8, C9 or C10";
     s.m_highNote = number;
+  } else if (name == "--vocal") {
+    number = value == "off" ? 0 : value == "cut" ? 1 : value == "extract" ? 2 : -1;
+    if (number < 0) return "--vocal takes cut, extract or off";
+    s.m_vocalCutMode = number;
+  } else if (name == "--formants") {
+    if (!ParseInt(value, number) || number < 0 || number > 2) return "--formants takes 0, 1 or 2";
+    s.m_formantEnabled = 1;
+    s.m_formantSensitivity = number;
+  } else if (name == "--vocal-low") {
+    number = ParseVocalNote(value);
+    if (number < 0) return "--vocal-low takes a note from C2 to C5 (C2, C#2, D2 ... C5)";
+    s.m_vocalLowestNote = number;
   } else {
     return "unknown option " + name;
   }
   return "";
+}
+
+// The output would replace the recording: the same name, another spelling of
+// it, a symbolic or a hard link to it.
+bool NamesSameFile(const std::string& input, const std::string& output) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (fs::equivalent(input, output, ec)) return true;
+  // A dangling link or a missing output cannot be the recording; a path
+  // through a link to the input's directory is caught by resolving both.
+  const fs::path a = fs::weakly_canonical(input, ec);
+  if (ec) return false;
+  const fs::path b = fs::weakly_canonical(output, ec);
+  return !ec && a == b;
 }
 
 // What a verb does with an option of its own: not its option, done, or an error.
@@ -57,7 +87,7 @@ using VerbOption =
     std::function<Handled(const std::string& name, const ValueReader& next, std::string& error)>;
 
 bool ParseCommon(const std::vector<std::string>& args, AnalyseOptions& options, std::string& error,
-                 const VerbOption& verbOption) {
+                 const VerbOption& verbOption, bool outputNeeded = true) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg.size() < 2 || arg[0] != '-') {
@@ -87,11 +117,23 @@ bool ParseCommon(const std::vector<std::string>& args, AnalyseOptions& options, 
       options.output = value;
       continue;
     }
+    if (arg == "--pitch") {
+      options.pitch = ParsePitchRange(value);
+      if (!options.pitch) {
+        error = "--pitch takes LOW-HIGH, two notes from C0 to C8 such as G2-E5";
+        return false;
+      }
+      continue;
+    }
     error = ApplyAnalysisOption(arg, value, options.settings);
     if (!error.empty()) return false;
   }
-  if (options.input.empty() || options.output.empty()) {
-    error = "an input file and -o OUTPUT are needed";
+  if (options.input.empty() || (outputNeeded && options.output.empty())) {
+    error = outputNeeded ? "an input file and -o OUTPUT are needed" : "an input file is needed";
+    return false;
+  }
+  if (!options.output.empty() && NamesSameFile(options.input, options.output)) {
+    error = "the output " + options.output + " is the input file; choose another name";
     return false;
   }
   return true;
@@ -108,6 +150,25 @@ Handled ReadInt(const std::string& name, const ValueReader& next, std::string& e
   }
   target = number;
   return Handled::kYes;
+}
+
+// "TEMPO[,BEATS[,START_MS]]": 4 beats from 0 ms unless given.
+bool ParseBars(const std::string& text, TempoGrid& grid) {
+  std::vector<std::string> parts(1);
+  for (char c : text) {
+    if (c == ',') {
+      parts.emplace_back();
+    } else {
+      parts.back() += c;
+    }
+  }
+  if (parts.size() > 3) return false;
+  grid = TempoGrid{};
+  if (!ParseInt(parts[0], grid.tempo) || grid.tempo < 1 || grid.tempo > 1000) return false;
+  if (parts.size() > 1 &&
+      (!ParseInt(parts[1], grid.beatsPerBar) || grid.beatsPerBar < 1 || grid.beatsPerBar > 16))
+    return false;
+  return parts.size() < 3 || ParseInt(parts[2], grid.startMs);
 }
 
 Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std::string& error,
@@ -139,6 +200,22 @@ Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std:
     r.frequencyGrid = value == "frequency";
     return Handled::kYes;
   }
+  if (name == "--bars") {
+    TempoGrid grid;
+    if (!next(value) || !ParseBars(value, grid)) {
+      error = "--bars takes TEMPO[,BEATS[,START_MS]]: 1 to 1000 beats per minute, 1 to 16 beats";
+      return Handled::kError;
+    }
+    r.bars = grid;
+    return Handled::kYes;
+  }
+  if (name == "--zoom") {
+    if (!next(value) || !ParseInt(value, r.zoom) || !IsZoomStep(r.zoom)) {
+      error = "--zoom takes -32, -16, -8, -4, -2 (frames per column), 1, 2 or 4";
+      return Handled::kError;
+    }
+    return Handled::kYes;
+  }
   if (name == "--gain") return ReadInt(name, next, error, -1000, r.gainDb);
   if (name == "--range") return ReadInt(name, next, error, 1, r.rangeDb);
   if (name == "--hover") return ReadInt(name, next, error, 0, r.hoverY);
@@ -153,7 +230,113 @@ Handled ApplyRenderOption(const std::string& name, const ValueReader& next, std:
   return Handled::kNo;
 }
 
+Handled ApplyTempoOption(const std::string& name, const ValueReader& next, std::string& error,
+                         TempoOptions& t) {
+  if (name == "--gain") return ReadInt(name, next, error, -1000, t.gainDb);
+  if (name == "--range") return ReadInt(name, next, error, 1, t.rangeDb);
+  return Handled::kNo;
+}
+
+// The vocal verb's own options; anything else but -o is refused.
+Handled ApplyVocalOption(const std::string& name, const ValueReader& next, std::string& error,
+                         VocalOptions& v, bool& modeGiven) {
+  std::string value;
+  if (name == "-o" || name == "--output") return Handled::kNo;
+  if (!next(value)) {
+    error = name + " needs a value";
+    return Handled::kError;
+  }
+  if (name == "--mode") {
+    if (value != "cut" && value != "extract") {
+      error = "--mode takes cut or extract";
+      return Handled::kError;
+    }
+    v.params.mode = value == "cut" ? VocalMode::kCut : VocalMode::kExtract;
+    modeGiven = true;
+  } else if (name == "--low") {
+    v.params.lowestNote = ParseVocalNote(value);
+    if (v.params.lowestNote < 0) {
+      error = "--low takes a note from C2 to C5 (C2, C#2, D2 ... C5)";
+      return Handled::kError;
+    }
+  } else if (name == "--a4") {
+    if (!ParseInt(value, v.params.a4Frequency) || v.params.a4Frequency < 220 ||
+        v.params.a4Frequency > 880) {
+      error = "--a4 takes a whole number of Hz from 220 to 880";
+      return Handled::kError;
+    }
+  } else {
+    error = "unknown option " + name;
+    return Handled::kError;
+  }
+  return Handled::kYes;
+}
+
 }  // namespace
+
+std::optional<VocalOptions> ParseVocalOptions(const std::vector<std::string>& args,
+                                              std::string& error) {
+  VocalOptions options;
+  bool modeGiven = false;
+  const VerbOption vocalOption = [&](const std::string& name, const ValueReader& next,
+                                     std::string& message) {
+    return ApplyVocalOption(name, next, message, options, modeGiven);
+  };
+  AnalyseOptions files;
+  if (!ParseCommon(args, files, error, vocalOption)) return std::nullopt;
+  if (!modeGiven) {
+    error = "--mode cut or --mode extract is needed";
+    return std::nullopt;
+  }
+  options.input = files.input;
+  options.output = files.output;
+  return options;
+}
+
+int ParseVocalNote(const std::string& text) {
+  static constexpr int kOffsets[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+  if (text.size() < 2) return -1;
+  const char letter = static_cast<char>(text[0] & ~0x20);
+  if (letter < 'A' || letter > 'G') return -1;
+  std::size_t at = 1;
+  int semitone = kOffsets[letter - 'A'];
+  if (text[at] == '#') {
+    ++semitone;
+    ++at;
+  } else if (text[at] == '_') {
+    ++at;
+  }
+  int octave = 0;
+  if (!ParseInt(text.substr(at), octave) || octave < 0 || octave > 10) return -1;
+  const int index = 12 * octave + semitone - 24;
+  return index >= 0 && index <= 36 ? index : -1;
+}
+
+int ParsePitchNote(const std::string& text) {
+  static constexpr int kOffsets[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+  if (text.size() < 2) return -1;
+  const char letter = static_cast<char>(text[0] & ~0x20);
+  if (letter < 'A' || letter > 'G') return -1;
+  std::size_t at = 1;
+  int semitone = kOffsets[letter - 'A'];
+  if (text[at] == '#') {
+    ++semitone;
+    ++at;
+  }
+  int octave = 0;
+  if (!ParseInt(text.substr(at), octave) || octave < 0 || octave > 8) return -1;
+  const int note = 12 * octave + semitone;
+  return note <= 96 ? note : -1;
+}
+
+std::optional<PitchRangeOption> ParsePitchRange(const std::string& text) {
+  const std::size_t dash = text.find('-');
+  if (dash == std::string::npos) return std::nullopt;
+  const int low = ParsePitchNote(text.substr(0, dash));
+  const int high = ParsePitchNote(text.substr(dash + 1));
+  if (low < 0 || high < 0) return std::nullopt;
+  return PitchRangeOption{low, high};
+}
 
 int ParseOctaveNote(const std::string& text) {
   int octave = 0;
@@ -166,6 +349,21 @@ std::optional<AnalyseOptions> ParseAnalyseOptions(const std::vector<std::string>
                                                   std::string& error) {
   AnalyseOptions options;
   if (!ParseCommon(args, options, error, {})) return std::nullopt;
+  return options;
+}
+
+std::optional<TempoOptions> ParseTempoOptions(const std::vector<std::string>& args,
+                                              std::string& error) {
+  TempoOptions options;
+  const VerbOption tempoOption = [&options](const std::string& name, const ValueReader& next,
+                                            std::string& message) {
+    return ApplyTempoOption(name, next, message, options);
+  };
+  if (!ParseCommon(args, options.analysis, error, tempoOption, false)) return std::nullopt;
+  if (!options.analysis.output.empty()) {
+    error = "writes its result to the standard output; -o is not taken";
+    return std::nullopt;
+  }
   return options;
 }
 

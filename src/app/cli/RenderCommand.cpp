@@ -23,9 +23,15 @@ void ApplyDisplayOptions(const RenderOptions& o, ViewSession& session) {
     view.SetHarmonicsCount(*o.harmonics);
     if (view.Settings().m_showHarmonics == 0) view.OnToggleHarmonics();
   }
+  // Before the scroll: the scroll position counts columns at this zoom.
+  view.SetZoomStep(o.zoom);
   view.OnHScroll(o.scroll.x);
   view.OnVScroll(o.scroll.y);
   if (o.hoverY) view.SetHover(*o.hoverY);
+  if (o.bars) {
+    view.SetTempo(*o.bars);
+    view.OnBarDisplay();
+  }
 }
 
 }  // namespace
@@ -40,7 +46,7 @@ int RunRenderCommand(const std::vector<std::string>& args) {
   ViewSession session(options->size);
   CTestView& view = session.View();
   view.UseSettings(options->analysis.settings);
-  if (!session.OpenAndWait(options->analysis.input)) return 1;
+  if (!session.OpenWithOptions(options->analysis.input, options->analysis.pitch)) return 1;
   ApplyDisplayOptions(*options, session);
   const QImage image = view.RenderToImage();
   if (image.isNull() || !image.save(QString::fromStdString(options->analysis.output), "PNG")) {

@@ -11,7 +11,9 @@
 #include "platform/QtWaveOutDevice.h"
 #include "platform/QuitOnSignal.h"
 #include "ui/MainFrame.h"
+#include "ui/QtTranslations.h"
 #include "ui/UiFonts.h"
+#include "view/TestView.h"
 
 namespace {
 
@@ -43,9 +45,11 @@ void OpenWhenOnScreen(velmio::ui::CMainFrame& frame, const QString& path, int tr
 }  // namespace
 
 int main(int argc, char** argv) {
+  velmio::ExitOnSignalsDuringStartUp();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("velmio"));
   QApplication::setFont(velmio::ui::UiFont());
+  velmio::ui::InstallQtTranslations(application);
   velmio::QuitApplicationOnSignals();
   const velmio::Locations where = velmio::FindLocations(argv[0]);
   // Declared before the frame: the view sends its last messages and closes
@@ -53,6 +57,7 @@ int main(int argc, char** argv) {
   const std::unique_ptr<velmio::MidiOut> midi = velmio::CreateDesktopMidiOut();
   velmio::QtWaveOutDevice waveOut;
   velmio::ui::CMainFrame frame(PathsFrom(where), midi.get(), waveOut);
+  frame.View().SetOpenAtMiddleOfRange(true);
   frame.show();
   const QStringList arguments = QApplication::arguments();
   if (arguments.size() > 1) OpenWhenOnScreen(frame, arguments.at(1), kExposeTries);

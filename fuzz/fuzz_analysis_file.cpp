@@ -1,0 +1,7 @@
+// libFuzzer target: see fuzz/README.md.
+#include "FuzzEntryPoints.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  velmio::fuzz::ReadAnalysisFile(data, size);
+  return 0;
+}
