@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/PlaybackEngine.h"
 #include "audio/Stretcher.h"
 
 namespace {
@@ -21,7 +22,7 @@ namespace {
 using namespace velmio;
 
 constexpr int kRate = 44100;
-constexpr int kBlock = 2048;  // the playback engine's stretched block
+constexpr int kBlock = kStretchBlockFrames;
 
 // A chord and a moving melody: a sound with partials everywhere, like music.
 const std::vector<int16_t>& OneSecond() {

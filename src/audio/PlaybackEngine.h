@@ -38,9 +38,10 @@ enum class PlayState : int32_t {
   kLoopWrap = 5,    // only inside one refill: the block ends at the loop end
 };
 constexpr int32_t kPlayBlockBytes = 32768;
-// Frames in a block made by the stretcher: a short queue, so that the cursor
-// and the refills keep close to the sound (four blocks are 0.19 s at 44.1 kHz).
-constexpr int32_t kStretchBlockFrames = 2048;
+// Frames in a block made by the stretcher: four of them (0.37 s at 44.1 kHz)
+// ride out a busy moment of the UI thread, and each refill stays short. A
+// change of settings does not wait for them: the queue is refilled at once.
+constexpr int32_t kStretchBlockFrames = 4096;
 
 // The recording as the engine needs it, asked for afresh whenever it is
 // used, so that the engine never keeps a view of samples that may be replaced.

@@ -42,6 +42,15 @@ StretchSettings ClampStretch(const StretchSettings& settings) {
   return clamped;
 }
 
+double StepSpeed(double speedPercent, int direction) {
+  constexpr double kStep = 5.0;
+  // A speed a hair off the grid (typed, or from rounding) counts as on it.
+  const double steps = speedPercent / kStep;
+  const double next =
+      direction < 0 ? std::ceil(steps - 1e-6) - 1.0 : std::floor(steps + 1e-6) + 1.0;
+  return std::clamp(next * kStep, kMinSpeedPercent, kMaxSpeedPercent);
+}
+
 Stretcher::Stretcher(int32_t channels, int32_t sampleRate)
     : m_channels(std::clamp(channels, 1, 2)),
       m_sampleRate(sampleRate),

@@ -40,6 +40,12 @@ struct StretchSettings {
 // The settings brought into their ranges.
 StretchSettings ClampStretch(const StretchSettings& settings);
 
+// The speed presets users pick most.
+constexpr double kSpeedPresets[] = {50.0, 67.0, 75.0, 80.0, 90.0, 100.0};
+// One step slower (direction < 0) or faster on the 5 % grid, from any speed
+// (67 % goes to 65 % or 70 %), kept in range.
+double StepSpeed(double speedPercent, int direction);
+
 // Where the stretcher reads the source: fills `out` with up to `maxFrames`
 // interleaved frames and returns how many it gave; 0 means the source has
 // ended.

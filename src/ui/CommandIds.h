@@ -37,6 +37,20 @@ constexpr int kCmdLoop = 32823;
 constexpr int kCmdPause = 32774;
 constexpr int kCmdLoopStart = 32820;
 constexpr int kCmdLoopEnd = 32821;
+// Playback speed and transposition
+constexpr int kCmdSlower = 33101;
+constexpr int kCmdFaster = 33102;
+constexpr int kCmdSpeed50 = 33103;
+constexpr int kCmdSpeed67 = 33104;
+constexpr int kCmdSpeed75 = 33105;
+constexpr int kCmdSpeed80 = 33106;
+constexpr int kCmdSpeed90 = 33107;
+constexpr int kCmdSpeed100 = 33108;
+constexpr int kCmdTransposeDown = 33109;
+constexpr int kCmdTransposeUp = 33110;
+constexpr int kCmdCentsDown = 33111;
+constexpr int kCmdCentsUp = 33112;
+constexpr int kCmdStretchReset = 33113;
 // Help
 constexpr int kCmdHelp = 57670;
 constexpr int kCmdAbout = 57664;

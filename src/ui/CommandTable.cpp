@@ -48,6 +48,20 @@ constexpr std::array kEntries = {
   CommandEntry{kCmdRewind, M::kPlay, "ReWind", "最初に巻き戻す\nReWind", 7, nullptr, false, false},
   CommandEntry{kCmdLoop, M::kPlay, "LOOP再生",
                "LOOP再生を行う／行わない（開始・終了位置は右クリックで指定）\nLOOP再生", 10, nullptr, true, false},
+  CommandEntry{kCmdSlower, M::kPlay, "遅く", "再生速度を5%下げる", 0, "[", false, true},
+  CommandEntry{kCmdFaster, M::kPlay, "速く", "再生速度を5%上げる", 0, "]", false, false},
+  CommandEntry{kCmdSpeed50, M::kPlay, "速度 50%", "音程を変えずに50%の速度で再生", 0, "Shift+1", true, false},
+  CommandEntry{kCmdSpeed67, M::kPlay, "速度 67%", "音程を変えずに67%の速度で再生", 0, "Shift+2", true, false},
+  CommandEntry{kCmdSpeed75, M::kPlay, "速度 75%", "音程を変えずに75%の速度で再生", 0, "Shift+3", true, false},
+  CommandEntry{kCmdSpeed80, M::kPlay, "速度 80%", "音程を変えずに80%の速度で再生", 0, "Shift+4", true, false},
+  CommandEntry{kCmdSpeed90, M::kPlay, "速度 90%", "音程を変えずに90%の速度で再生", 0, "Shift+5", true, false},
+  CommandEntry{kCmdSpeed100, M::kPlay, "速度 100%", "元の速度で再生", 0, "Shift+6", true, false},
+  CommandEntry{kCmdTransposeDown, M::kPlay, "半音下げる", "再生の音程を半音下げる", 0, "-", false, true},
+  CommandEntry{kCmdTransposeUp, M::kPlay, "半音上げる", "再生の音程を半音上げる", 0, "=", false, false},
+  CommandEntry{kCmdCentsDown, M::kPlay, "5セント下げる", "再生の音程を5セント下げる", 0, "Alt+-", false, false},
+  CommandEntry{kCmdCentsUp, M::kPlay, "5セント上げる", "再生の音程を5セント上げる", 0, "Alt+=", false, false},
+  CommandEntry{kCmdStretchReset, M::kPlay, "速度・音程を元に戻す", "100%の速度、移調なしに戻す", 0,
+               "Backspace", false, false},
   CommandEntry{kCmdHelp, M::kHelp, "ヘルプ(&H)", "ヘルプファイルを表示します\nヘルプ", 6, "F1", false, false},
   CommandEntry{kCmdAbout, M::kHelp, "バージョン情報 velmio(&A)...",
                "プログラム情報、バージョン、著作権を表示します\nバージョン情報", 0, nullptr, false, false},
@@ -67,7 +81,20 @@ constexpr std::array kToolbar = {
 };
 // clang-format on
 
+// Speed and transposition can be set at any time; a preset is checked
+// while it is the speed.
+CommandStatus StretchRule(int id, const CommandContext& c) {
+  constexpr std::pair<int, double> kPresets[] = {{kCmdSpeed50, 50.0}, {kCmdSpeed67, 67.0},
+                                                 {kCmdSpeed75, 75.0}, {kCmdSpeed80, 80.0},
+                                                 {kCmdSpeed90, 90.0}, {kCmdSpeed100, 100.0}};
+  for (const auto& [preset, speed] : kPresets) {
+    if (id == preset) return {true, c.speedPercent == speed};
+  }
+  return {true, false};
+}
+
 CommandStatus PlaybackRule(int id, const CommandContext& c) {
+  if (id >= kCmdSlower && id <= kCmdStretchReset) return StretchRule(id, c);
   const PlayState p = c.playState;
   switch (id) {
     case kCmdPlay:

@@ -285,6 +285,7 @@ void CMainFrame::UpdateCommandStates() {
     action->setEnabled(status.enabled && HasCommandHandler(id));
     if (action->isCheckable()) action->setChecked(status.checked);
   }
+  m_dialogBar->ShowStretch(m_view->PlaybackStretch());
 }
 
 QAction* CMainFrame::Action(int id) const {

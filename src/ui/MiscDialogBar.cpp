@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 
+#include "ui/StretchControls.h"
 #include "ui/UiFonts.h"
 #include "view/ColorTable.h"
 #include "view/Host.h"
@@ -55,6 +56,7 @@ CMiscDialogBar::CMiscDialogBar(QWidget* parent) : QWidget(parent) {
     }
     m_controls[c.id] = label;
   }
+  m_stretch = new CStretchControls(this);
   Layout();
 }
 
@@ -75,8 +77,11 @@ void CMiscDialogBar::Layout() {
     m_controls[c.id]->setGeometry(x, units.Y(c.y) - 1, width, height);
     previousRight = x + width;
   }
+  const QSize stretch = m_stretch->sizeHint();
+  m_stretch->setGeometry(previousRight + 4 * kGap, 2, stretch.width(), stretch.height());
+  previousRight += 4 * kGap + stretch.width();
   m_size = QSize(std::max(units.X(kBarWidthUnits), previousRight + kGap),
-                 std::max(units.Y(kBarHeightUnits), metrics.height() + 8));
+                 std::max({units.Y(kBarHeightUnits), metrics.height() + 8, stretch.height() + 4}));
   setMinimumHeight(m_size.height());
 }
 
@@ -92,6 +97,14 @@ QString CMiscDialogBar::ControlText(int controlId) const {
 
 void CMiscDialogBar::SetLegendImage(const QImage& legend) {
   m_controls.at(kControlLegend)->setPixmap(QPixmap::fromImage(legend));
+}
+
+void CMiscDialogBar::SetStretchHandler(std::function<void(const StretchSettings&)> handler) {
+  m_stretch->SetHandler(std::move(handler));
+}
+
+void CMiscDialogBar::ShowStretch(const StretchSettings& settings) {
+  m_stretch->Show(settings);
 }
 
 int CMiscDialogBar::LegendHeight() const {

@@ -5,11 +5,16 @@
 #include <QImage>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <map>
+
+#include "audio/Stretcher.h"
 
 class QLabel;
 
 namespace velmio::ui {
+
+class CStretchControls;
 
 class CMiscDialogBar : public QWidget {
  public:
@@ -24,10 +29,17 @@ class CMiscDialogBar : public QWidget {
   int LegendHeight() const;
   QSize sizeHint() const override { return m_size; }
 
+  // The playback speed and transposition controls after the texts: edits go
+  // to `handler`; ShowStretch shows the settings in force.
+  void SetStretchHandler(std::function<void(const StretchSettings&)> handler);
+  void ShowStretch(const StretchSettings& settings);
+  CStretchControls& StretchControls() const { return *m_stretch; }
+
  private:
   void Layout();
 
   std::map<int, QLabel*> m_controls;
+  CStretchControls* m_stretch = nullptr;
   QSize m_size;
 };
 

@@ -4,6 +4,7 @@
 
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
+#include "ui/MiscDialogBar.h"
 #include "view/TestView.h"
 
 namespace velmio::ui {
@@ -18,6 +19,26 @@ void CMainFrame::InstallPlaybackHandlers() {
   // The column of the right click that opened the popup.
   SetCommandHandler(kCmdLoopStart, [this, &v] { v.OnSetLoopStart(m_loopClickPoint.x()); });
   SetCommandHandler(kCmdLoopEnd, [this, &v] { v.OnSetLoopEnd(m_loopClickPoint.x()); });
+
+  SetCommandHandler(kCmdSlower, [&v] { v.OnSpeedStep(-1); });
+  SetCommandHandler(kCmdFaster, [&v] { v.OnSpeedStep(1); });
+  const std::pair<int, double> presets[] = {{kCmdSpeed50, 50.0}, {kCmdSpeed67, 67.0},
+                                            {kCmdSpeed75, 75.0}, {kCmdSpeed80, 80.0},
+                                            {kCmdSpeed90, 90.0}, {kCmdSpeed100, 100.0}};
+  for (const auto& [id, speed] : presets) {
+    const double percent = speed;
+    SetCommandHandler(id, [&v, percent] { v.OnSpeedPreset(percent); });
+  }
+  SetCommandHandler(kCmdTransposeDown, [&v] { v.OnTranspose(-1); });
+  SetCommandHandler(kCmdTransposeUp, [&v] { v.OnTranspose(1); });
+  SetCommandHandler(kCmdCentsDown, [&v] { v.OnTransposeCents(-5); });
+  SetCommandHandler(kCmdCentsUp, [&v] { v.OnTransposeCents(5); });
+  SetCommandHandler(kCmdStretchReset, [&v] { v.OnStretchReset(); });
+  // The dialog bar's speed and transposition controls.
+  m_dialogBar->SetStretchHandler([this](const StretchSettings& settings) {
+    m_view->SetPlaybackStretch(settings);
+    UpdateCommandStates();
+  });
 
   auto* space = new QAction(this);
   space->setShortcut(QKeySequence(Qt::Key_Space));

@@ -106,6 +106,34 @@ void CTestView::SetPlaybackStretch(const StretchSettings& settings) {
   m_playback.SetStretch(settings);
 }
 
+void CTestView::OnSpeedStep(int direction) {
+  StretchSettings s = m_playback.Stretch();
+  s.speedPercent = StepSpeed(s.speedPercent, direction);
+  SetPlaybackStretch(s);
+}
+
+void CTestView::OnSpeedPreset(double speedPercent) {
+  StretchSettings s = m_playback.Stretch();
+  s.speedPercent = speedPercent;
+  SetPlaybackStretch(s);
+}
+
+void CTestView::OnTranspose(int semitones) {
+  StretchSettings s = m_playback.Stretch();
+  s.semitones += semitones;
+  SetPlaybackStretch(s);
+}
+
+void CTestView::OnTransposeCents(int cents) {
+  StretchSettings s = m_playback.Stretch();
+  s.cents += cents;
+  SetPlaybackStretch(s);
+}
+
+void CTestView::OnStretchReset() {
+  SetPlaybackStretch(StretchSettings{});
+}
+
 void CTestView::ShowLoopLabel() {
   m_host.SetControlText(kControlLoop, m_playback.LoopLabel());
 }

@@ -144,6 +144,8 @@ ViewStatus CTestView::Status() const {
   status.showWaveform = m_display.ShowsWaveform();
   status.frequencyGrid = m_display.FrequencyGrid();
   status.loopEnabled = m_playback.LoopEnabled();
+  status.speedPercent = m_playback.Stretch().speedPercent;
+  status.transposed = m_playback.Stretch().semitones != 0 || m_playback.Stretch().cents != 0;
   status.voiceDialogOpen = m_voiceDialog.IsOpen();
   status.zoomStep = ZoomStep();
   return status;

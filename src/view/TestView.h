@@ -188,6 +188,13 @@ class CTestView {
   // while playing. Kept across files (the window remembers them).
   void SetPlaybackStretch(const StretchSettings& settings);
   const StretchSettings& PlaybackStretch() const { return m_playback.Stretch(); }
+  // The stretch commands: a 5 % step slower or faster, a preset speed, a
+  // transposition step in semitones or cents, back to 100 % / 0 / 0.
+  void OnSpeedStep(int direction);
+  void OnSpeedPreset(double speedPercent);
+  void OnTranspose(int semitones);
+  void OnTransposeCents(int cents);
+  void OnStretchReset();
   // A / B with the loop on: the loop start / end at the play position, also
   // while playing (the play then starts again at the loop start).
   void SetLoopStartAtPlayPosition();

@@ -21,6 +21,9 @@ struct ViewStatus {
   bool showWaveform = false;
   bool frequencyGrid = false;
   bool loopEnabled = false;
+  // Playback speed and transposition.
+  double speedPercent = 100.0;
+  bool transposed = false;
   bool voiceDialogOpen = false;
   int zoomStep = 1;  // the zoom in time (see TimeScale)
 };

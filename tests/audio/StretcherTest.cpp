@@ -101,6 +101,18 @@ TEST(Stretcher, OutputLinesUpWithTheInput) {
   EXPECT_NEAR(at, 2.0 * kClick, 0.010 * kRate);
 }
 
+TEST(Stretcher, SpeedStepsOnTheFivePercentGrid) {
+  const struct {
+    double from;
+    int direction;
+    double to;
+  } cases[] = {{100, -1, 95},       {100, 1, 105},       {67, -1, 65}, {67, 1, 70},
+               {25, -1, 25},        {200, 1, 200},       {27, -1, 25}, {198, 1, 200},
+               {50.0000001, 1, 55}, {49.9999999, -1, 45}};
+  for (const auto& c : cases)
+    EXPECT_EQ(StepSpeed(c.from, c.direction), c.to) << c.from << " " << c.direction;
+}
+
 TEST(Stretcher, ClampKeepsSettingsInRange) {
   const StretchSettings wild = ClampStretch(StretchSettings{1000.0, -40, 99});
   EXPECT_EQ(wild, (StretchSettings{200.0, -12, 50}));

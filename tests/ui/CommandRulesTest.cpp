@@ -39,11 +39,14 @@ CommandContext VoiceConversionOpen() {
 }
 
 // Enabled whatever the state.
-// At one frame per column, the zoom goes both ways.
-const std::set<int> kAlways = {kCmdHarmonics, kCmdEqualizer, kCmdConditions,  kCmdWaveform,
-                               kCmdGrid,      kCmdHelp,      kCmdAbout,       kCmdExit,
-                               kCmdLoopStart, kCmdLoopEnd,   kCmdNewDocument, kCmdPrint,
-                               kCmdZoomIn,    kCmdZoomOut};
+const std::set<int> kAlways = {
+    kCmdHarmonics, kCmdEqualizer, kCmdConditions, kCmdWaveform, kCmdGrid, kCmdHelp, kCmdAbout,
+    kCmdExit, kCmdLoopStart, kCmdLoopEnd, kCmdNewDocument, kCmdPrint,
+    // at one frame per column the zoom goes both ways
+    kCmdZoomIn, kCmdZoomOut,
+    // speed and transposition can be set at any time
+    kCmdSlower, kCmdFaster, kCmdSpeed50, kCmdSpeed67, kCmdSpeed75, kCmdSpeed80, kCmdSpeed90,
+    kCmdSpeed100, kCmdTransposeDown, kCmdTransposeUp, kCmdCentsDown, kCmdCentsUp, kCmdStretchReset};
 const std::set<int> kLevels = {kCmdGainUp, kCmdGainDown, kCmdRangeUp, kCmdRangeDown};
 
 std::set<int> Union(std::initializer_list<std::set<int>> sets) {
@@ -166,6 +169,15 @@ TEST(CommandRules, ZoomCommandsStopAtTheEndsOfTheZoom) {
     EXPECT_EQ(EvaluateRule(kCmdZoomOut, context).enabled, c.out) << c.step;
     EXPECT_EQ(EvaluateRule(kCmdZoomReset, context).enabled, c.reset) << c.step;
   }
+}
+
+TEST(CheckRules, TheSpeedPresetInForceIsChecked) {
+  CommandContext c = ResultShown(1);
+  c.speedPercent = 67.0;
+  for (int id : {kCmdSpeed50, kCmdSpeed67, kCmdSpeed75, kCmdSpeed80, kCmdSpeed90, kCmdSpeed100})
+    EXPECT_EQ(EvaluateRule(id, c).checked, id == kCmdSpeed67) << id;
+  c.speedPercent = 68.0;
+  EXPECT_FALSE(EvaluateRule(kCmdSpeed67, c).checked);
 }
 
 // The toolbar holds the 21 buttons in their order, with the separators between the groups.

@@ -1,9 +1,13 @@
 // The playback group in the window: the toolbar's PLAY and STOP follow the
 // playback, the space bar plays and stops, and the right-click popup sets
 // the loop points at the clicked column.
+#include <QComboBox>
 #include <QMenu>
+#include <QSpinBox>
 
 #include "FrameFixture.h"
+#include "ui/CommandTable.h"
+#include "ui/StretchControls.h"
 
 namespace velmio::ui {
 namespace {
@@ -99,6 +103,59 @@ TEST_F(PlaybackCommandsTest, RightClickPopupSetsTheLoopPoints) {
   Space();
   EXPECT_EQ(RightClick(140), nullptr) << "playing";
   Space();
+}
+
+// The keys of such tools, the 演奏 menu and the dialog bar all set the same
+// speed and transposition; the bar shows what is in force, and a change
+// while playing keeps playing.
+TEST_F(PlaybackCommandsTest, SpeedAndTranspositionFromKeysMenuAndDialogBar) {
+  LoadTone();
+  CStretchControls& bar = frame.DialogBar().StretchControls();
+  const auto key = [this](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    QTest::keyClick(&frame, k, m);
+  };
+  key(Qt::Key_BracketLeft);
+  key(Qt::Key_BracketLeft);
+  key(Qt::Key_Minus);
+  key(Qt::Key_Minus);
+  key(Qt::Key_Equal);
+  EXPECT_EQ(View().PlaybackStretch(), (StretchSettings{90, -1, 0}));
+  EXPECT_EQ(bar.Speed()->value(), 90);
+  EXPECT_EQ(bar.Semitones()->value(), -1);
+  EXPECT_EQ(bar.Presets()->currentText(), QStringLiteral("90%"));
+  EXPECT_TRUE(frame.Action(kCmdSpeed90)->isChecked());
+
+  frame.RunCommand(kCmdSpeed67);
+  frame.RunCommand(kCmdCentsUp);
+  EXPECT_EQ(View().PlaybackStretch(), (StretchSettings{67, -1, 5}));
+  key(Qt::Key_BracketRight);
+  EXPECT_EQ(View().PlaybackStretch().speedPercent, 70.0);
+  EXPECT_EQ(bar.Presets()->currentIndex(), -1) << "no preset is 70 %";
+
+  Space();
+  bar.Speed()->setValue(50);
+  bar.Cents()->setValue(-20);
+  EXPECT_EQ(View().PlaybackStretch(), (StretchSettings{50, -1, -20}));
+  EXPECT_EQ(View().Playback().State(), PlayState::kPlaying);
+  frame.RunCommand(kCmdStretchReset);
+  EXPECT_TRUE(View().PlaybackStretch().IsBypass());
+  EXPECT_EQ(bar.Speed()->value(), 100);
+  EXPECT_EQ(bar.Cents()->value(), 0);
+  Space();
+}
+
+TEST_F(PlaybackCommandsTest, StretchCommandsSitUnderThePlaybackMenu) {
+  const struct {
+    int id;
+    const char* keys;
+  } commands[] = {
+      {kCmdSlower, "["}, {kCmdFaster, "]"}, {kCmdTransposeDown, "-"}, {kCmdTransposeUp, "="}};
+  for (const auto& c : commands) {
+    const CommandEntry* entry = FindCommand(c.id);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->menu, MenuPlace::kPlay) << c.id;
+    EXPECT_EQ(frame.Action(c.id)->shortcut(), QKeySequence(QString::fromLatin1(c.keys))) << c.id;
+  }
 }
 
 }  // namespace
