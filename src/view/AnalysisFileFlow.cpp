@@ -62,13 +62,15 @@ bool CTestView::OpenAnalysisFile(const std::string& path) {
     m_host.SetStatusText(kStatusPaneMessage, "");
     return false;
   }
+  // Loading a recording forgets the previous result, so the saved one goes in after.
+  m_analysis.Install(m_settings.Analysis(), SpectrogramOf(saved));
   PrepareSavedAudio(saved.vocalCutApplied);
   ShowSavedResult();
   return true;
 }
 
-// The file's values replace the current ones: the result (not shown yet),
-// the display range and levels, the tempo and the single-voice state.
+// The file's values replace the current ones: the display range and levels,
+// the tempo and the single-voice state.
 void CTestView::InstallSavedSettings(LoadedAnalysis& saved) {
   m_playback.ForgetRecording();
   m_settings.m_lowNote = saved.lowNote;
@@ -77,7 +79,6 @@ void CTestView::InstallSavedSettings(LoadedAnalysis& saved) {
   m_settings.m_levelRangeDb = saved.levelRangeDb;
   m_settings.m_vocalLowestNote = saved.vocalLowestNote;
   m_settings.m_vcPresets[kSavedWindowSlot] = saved.windowState;
-  m_analysis.Install(m_settings.Analysis(), SpectrogramOf(saved));
   m_tempo = saved.tempo;
   m_singleVoice.RestoreSaved(saved);
   m_recording.Close();

@@ -83,6 +83,12 @@ DropKind CTestView::OpenDropped(const std::string& path) {
 
 bool CTestView::Open(const std::string& path, OpenMode mode) {
   m_singleVoice.SetMode(mode == OpenMode::kSingleVoice);
+  // Without a voice-conversion window, a saved analysis keeps the state one
+  // would open with: this range, both sliders at 0.
+  if (mode == OpenMode::kSingleVoice && !m_voiceDialog.IsOpen()) {
+    m_settings.m_vcPresets[kVoiceFileSlot] =
+        VcPreset{m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote(), 0, 0};
+  }
   m_host.ShowNotice("File reading.");
   m_host.Invalidate();
   const std::string source = ResolveSourcePath(path);

@@ -168,10 +168,9 @@ AnalysisFileContents CTestView::AnalysisSnapshot() const {
   contents.vocalLowestNote = m_settings.m_vocalLowestNote;
   m_singleVoice.DescribeForSaving(contents);
   // The voice-conversion window's state as it is now; without a window, the
-  // state one opened on this analysis would show.
-  contents.windowState = m_voiceDialog.IsOpen()
-                             ? m_voiceDialog.Current()
-                             : VcPreset{m_singleVoice.PitchLowNote(), m_singleVoice.PitchHighNote(), 0, 0};
+  // state kept for the file (opened with, or read back from a saved analysis).
+  contents.windowState =
+      m_voiceDialog.IsOpen() ? m_voiceDialog.Current() : m_settings.m_vcPresets[kVoiceFileSlot];
   // A pitch flag is only saved with whole pitch data behind it; a track that
   // does not cover the frames (no detection ran) has nothing to restore.
   if (contents.pitchEnabled != 0 &&
