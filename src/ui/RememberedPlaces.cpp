@@ -39,8 +39,13 @@ void CMainFrame::UsePreferences(CWindowPreferences* preferences) {
     resize(size);
   }
   if (const std::optional<int> step = preferences->ZoomStep()) m_view->SetZoomStep(*step);
-  // The speed and transposition controls take their places from
-  // preferences->Playback() here, and SavePlaces() stores them, once they exist.
+  if (const auto playback = preferences->Playback()) {
+    StretchSettings stretch;
+    stretch.speedPercent = playback->speedPercent;
+    stretch.semitones = playback->semitones;
+    stretch.cents = playback->cents;
+    m_view->SetPlaybackStretch(stretch);  // brought into range there
+  }
   RebuildRecentFilesMenu();
   UpdateCommandStates();
 }
@@ -49,6 +54,8 @@ void CMainFrame::SavePlaces() {
   if (m_preferences == nullptr || m_view == nullptr) return;
   m_preferences->SetWindowGeometry(saveGeometry());
   m_preferences->SetZoomStep(m_view->ZoomStep());
+  const StretchSettings& stretch = m_view->PlaybackStretch();
+  m_preferences->SetPlayback({stretch.speedPercent, stretch.semitones, stretch.cents});
   m_preferences->Sync();
 }
 

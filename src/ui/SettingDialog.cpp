@@ -169,19 +169,19 @@ QWidget* CSettingDlg::MakeRightColumn() {
 }
 
 void CSettingDlg::ShowValues() {
-  const SettingsDialogValues& v = m_values;
-  m_bins->setCurrentIndex(BinsIndex(v.m_binsPerSemitone));
-  m_low->setCurrentIndex(v.m_lowNote / 12);
-  m_high->setCurrentIndex(v.m_highNote / 12 - 6);
-  m_harmonics->setCurrentIndex(v.m_harmonicsCount - 2);
-  m_vocalLowest->setCurrentIndex(v.m_vocalLowestNote);
-  Check(m_window, v.m_windowMode);
-  Check(m_color, v.m_colorMap);
-  Check(m_vocal, v.m_vocalCutMode);
-  Check(m_formant, v.m_formantEnabled);
-  Check(m_sensitivity, v.m_formantSensitivity);
-  m_a4->setText(QString::number(v.m_a4Frequency));
-  m_instrument->setText(QString::number(v.m_midiInstrument));
+  const SettingsDialogValues& shown = m_values;
+  m_bins->setCurrentIndex(BinsIndex(shown.m_binsPerSemitone));
+  m_low->setCurrentIndex(shown.m_lowNote / 12);
+  m_high->setCurrentIndex(shown.m_highNote / 12 - 6);
+  m_harmonics->setCurrentIndex(shown.m_harmonicsCount - 2);
+  m_vocalLowest->setCurrentIndex(shown.m_vocalLowestNote);
+  Check(m_window, shown.m_windowMode);
+  Check(m_color, shown.m_colorMap);
+  Check(m_vocal, shown.m_vocalCutMode);
+  Check(m_formant, shown.m_formantEnabled);
+  Check(m_sensitivity, shown.m_formantSensitivity);
+  m_a4->setText(QString::number(shown.m_a4Frequency));
+  m_instrument->setText(QString::number(shown.m_midiInstrument));
   ShowDecoderPath();
 }
 
@@ -192,17 +192,17 @@ void CSettingDlg::ShowDecoderPath() {
 }
 
 void CSettingDlg::ReadChoices() {
-  SettingsDialogValues& v = m_values;
-  v.m_binsPerSemitone = 1 << std::max(0, m_bins->currentIndex());
-  v.m_lowNote = m_low->currentIndex() * 12;
-  v.m_highNote = m_high->currentIndex() * 12 + 72;
-  v.m_windowMode = m_window->checkedId() == 1 ? 1 : 0;
-  v.m_harmonicsCount = m_harmonics->currentIndex() + 2;
-  v.m_colorMap = m_color->checkedId() == 1 ? 1 : 0;
-  if (m_vocal->checkedId() >= 0) v.m_vocalCutMode = m_vocal->checkedId();
-  v.m_formantEnabled = m_formant->checkedId() == 1 ? 1 : 0;
-  if (m_sensitivity->checkedId() >= 0) v.m_formantSensitivity = m_sensitivity->checkedId();
-  v.m_vocalLowestNote = m_vocalLowest->currentIndex();
+  SettingsDialogValues& shown = m_values;
+  shown.m_binsPerSemitone = 1 << std::max(0, m_bins->currentIndex());
+  shown.m_lowNote = m_low->currentIndex() * 12;
+  shown.m_highNote = m_high->currentIndex() * 12 + 72;
+  shown.m_windowMode = m_window->checkedId() == 1 ? 1 : 0;
+  shown.m_harmonicsCount = m_harmonics->currentIndex() + 2;
+  shown.m_colorMap = m_color->checkedId() == 1 ? 1 : 0;
+  if (m_vocal->checkedId() >= 0) shown.m_vocalCutMode = m_vocal->checkedId();
+  shown.m_formantEnabled = m_formant->checkedId() == 1 ? 1 : 0;
+  if (m_sensitivity->checkedId() >= 0) shown.m_formantSensitivity = m_sensitivity->checkedId();
+  shown.m_vocalLowestNote = m_vocalLowest->currentIndex();
 }
 
 // A field without an integer of its range keeps the dialog open on it.

@@ -8,6 +8,10 @@
 
 namespace velmio {
 
+void CTestView::UseProcessRunner(ProcessRunner* runner) {
+  m_processRunner = runner;
+}
+
 // The path to read, or empty when decoding failed (after its message).
 std::string CTestView::ResolveSourcePath(const std::string& filePath) {
   if (HasExtension(filePath, ".wav")) return filePath;

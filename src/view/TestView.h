@@ -296,7 +296,7 @@ class CTestView {
   ViewSeams& Seams();
   // What starts a configured external decoder; without one such a decoder
   // cannot run and other files are read as WAV files. Must outlive the view.
-  void UseProcessRunner(ProcessRunner* runner) { m_processRunner = runner; }
+  void UseProcessRunner(ProcessRunner* runner);
 
  private:
   // The view's tests set up component states directly.

@@ -50,7 +50,7 @@ class RememberedPlacesTest : public testing::Test {
   std::optional<std::string> m_oldConfig;
 };
 
-TEST_F(RememberedPlacesTest, RecentFilesZoomAndWindowComeBackAfterARestart) {
+TEST_F(RememberedPlacesTest, RecentFilesZoomSpeedAndWindowComeBackAfterARestart) {
   const QString path = CWindowPreferences::DefaultPath();
   EXPECT_EQ(path, QString::fromStdString(config.File("config/velmio/velmio-window.conf")));
   QByteArray geometry;
@@ -61,6 +61,7 @@ TEST_F(RememberedPlacesTest, RecentFilesZoomAndWindowComeBackAfterARestart) {
     frame->OpenFromCommandLine(QString::fromStdString(tone));
     ASSERT_TRUE(Analysed(*frame));
     frame->View().SetZoomStep(-4);
+    frame->View().SetPlaybackStretch({75.0, -2, 30});
     frame->resize(700, 500);
     geometry = frame->saveGeometry();
   }
@@ -70,6 +71,10 @@ TEST_F(RememberedPlacesTest, RecentFilesZoomAndWindowComeBackAfterARestart) {
   CWindowPreferences preferences(path);
   auto frame = Start(preferences);
   EXPECT_EQ(frame->View().ZoomStep(), -4);
+  const StretchSettings& stretch = frame->View().PlaybackStretch();
+  EXPECT_EQ(stretch.speedPercent, 75.0);
+  EXPECT_EQ(stretch.semitones, -2);
+  EXPECT_EQ(stretch.cents, 30);
   EXPECT_EQ(frame->saveGeometry(), geometry);
   const QList<QAction*> items = frame->RecentFilesMenu()->actions();
   ASSERT_EQ(items.size(), 1);
