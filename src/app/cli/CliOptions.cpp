@@ -5,6 +5,7 @@
 #include <functional>
 #include <system_error>
 
+#include "audio/NoteNames.h"
 #include "view/TimeScale.h"
 
 namespace velmio::cli {
@@ -298,39 +299,13 @@ std::optional<VocalOptions> ParseVocalOptions(const std::vector<std::string>& ar
 }
 
 int ParseVocalNote(const std::string& text) {
-  static constexpr int kOffsets[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
-  if (text.size() < 2) return -1;
-  const char letter = static_cast<char>(text[0] & ~0x20);
-  if (letter < 'A' || letter > 'G') return -1;
-  std::size_t at = 1;
-  int semitone = kOffsets[letter - 'A'];
-  if (text[at] == '#') {
-    ++semitone;
-    ++at;
-  } else if (text[at] == '_') {
-    ++at;
-  }
-  int octave = 0;
-  if (!ParseInt(text.substr(at), octave) || octave < 0 || octave > 10) return -1;
-  const int index = 12 * octave + semitone - 24;
-  return index >= 0 && index <= 36 ? index : -1;
+  // C2 ... C5, counted from C2.
+  const int note = ParseVoiceNote(text);
+  return note >= 24 && note <= 60 ? note - 24 : -1;
 }
 
 int ParsePitchNote(const std::string& text) {
-  static constexpr int kOffsets[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
-  if (text.size() < 2) return -1;
-  const char letter = static_cast<char>(text[0] & ~0x20);
-  if (letter < 'A' || letter > 'G') return -1;
-  std::size_t at = 1;
-  int semitone = kOffsets[letter - 'A'];
-  if (text[at] == '#') {
-    ++semitone;
-    ++at;
-  }
-  int octave = 0;
-  if (!ParseInt(text.substr(at), octave) || octave < 0 || octave > 8) return -1;
-  const int note = 12 * octave + semitone;
-  return note <= 96 ? note : -1;
+  return ParseVoiceNote(text);
 }
 
 std::optional<PitchRangeOption> ParsePitchRange(const std::string& text) {
