@@ -279,6 +279,7 @@ CommandContext CMainFrame::ReadContext() const {
 void CMainFrame::UpdateCommandStates() {
   if (m_view == nullptr) return;
   const CommandContext context = ReadContext();
+  if (m_vcDialog == nullptr && m_view->VoiceDialog().IsOpen()) ShowVoiceWindow();
   if (m_vcDialog != nullptr) m_vcDialog->Sync();
   for (const auto& [id, action] : m_actions) {
     const CommandStatus status = EvaluateRule(id, context);

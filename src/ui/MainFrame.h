@@ -107,6 +107,7 @@ class CMainFrame : public QMainWindow, private ViewFrame {
   void ToggleEqualizer();
   // 単音のWavファイルを開く: the voice-conversion window, at most one.
   void OpenVoiceDialog();
+  void ShowVoiceWindow();
   // The space bar: PLAY when it is enabled, else STOP when that is.
   void PlayOrStop();
   void MatchOuterSize();

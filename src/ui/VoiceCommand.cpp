@@ -8,6 +8,13 @@ namespace velmio::ui {
 
 void CMainFrame::OpenVoiceDialog() {
   if (m_vcDialog != nullptr || !m_view->OpenVoiceDialog()) return;
+  ShowVoiceWindow();
+}
+
+// Also when the view opened the dialog state itself (a saved single-voice
+// analysis was opened).
+void CMainFrame::ShowVoiceWindow() {
+  if (m_vcDialog != nullptr) return;
   m_vcDialog = new CVCdlg(
       *m_view,
       [this] {

@@ -32,10 +32,13 @@ bool CTestView::SaveAnalysisFile() {
     return false;
   const std::optional<std::string> path = m_host.AskSavePath(kSaveFilter, "vlx");
   if (!path) return false;
-  // A voice-conversion window that is open would give its current state here;
+  // An open voice-conversion window keeps the state it saves in its slot 5;
   // without one, the state the analysis was opened with is kept.
-  return WriteAnalysisFile(*path, AnalysisSnapshot(),
-                           [this](const std::string& text) { ReportMessage(text); });
+  if (m_voiceDialog.IsOpen()) m_voiceDialog.SnapshotState();
+  const bool written = WriteAnalysisFile(
+      *path, AnalysisSnapshot(), [this](const std::string& text) { ReportMessage(text); });
+  if (written && m_voiceDialog.IsOpen()) m_voiceDialog.SetSaved(true);
+  return written;
 }
 
 bool CTestView::OnOpenAnalysisFile() {
@@ -66,7 +69,22 @@ bool CTestView::OpenAnalysisFile(const std::string& path) {
   m_analysis.Install(m_settings.Analysis(), SpectrogramOf(saved));
   PrepareSavedAudio(saved.vocalCutApplied);
   ShowSavedResult();
+  RestoreVoiceWindow();
   return true;
+}
+
+// A saved single-voice analysis with its periods comes back with the
+// voice-conversion window showing the state saved with it; nothing is lost
+// by closing it until the setting changes.
+void CTestView::RestoreVoiceWindow() {
+  if (!m_singleVoice.PitchEnabled() || m_singleVoice.MarkCount() <= 0) return;
+  if (!m_voiceDialog.IsOpen()) OpenVoiceDialog();
+  m_voiceDialog.Show(m_settings.m_vcPresets[kVoiceFileSlot]);
+  m_voiceDialog.SnapshotState();
+  m_voiceDialog.MarkFileOpened();
+  m_voiceDialog.SetHasAnalysis(true);
+  m_voiceDialog.SetSaved(true);
+  m_host.CommandStatesChanged();
 }
 
 // The file's values replace the current ones: the display range and levels,

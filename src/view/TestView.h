@@ -318,6 +318,7 @@ class CTestView {
   void InstallSavedSettings(LoadedAnalysis& saved);
   void PrepareSavedAudio(int32_t vocalMode);
   void ShowSavedResult();
+  void RestoreVoiceWindow();
   void StartAnalysisJob();
   void OnProgressTimer();
   void ShowProgress(AnalysisState stage, int32_t progress);

@@ -172,7 +172,7 @@ TEST_F(AnalysisFileFlowTest, PitchDataIsRestored) {
   const std::vector<int16_t> peaks = {5, -6, 7};
   c.pitchEnabled = 1;
   c.pitchTrack = track;
-  c.windowState = {3, 20, -12, 40};
+  c.windowState = {3, 20, -12, 20};
   c.markCount = 2;
   c.pitchMarks = marks;
   c.periodPeaks = peaks;
@@ -190,7 +190,15 @@ TEST_F(AnalysisFileFlowTest, PitchDataIsRestored) {
   EXPECT_EQ(voice.MarkCount(), 2);
   const VcPreset& slot = view->Settings().m_vcPresets[5];
   EXPECT_EQ(slot.lowestNote, 3);
-  EXPECT_EQ(slot.formantPosition, 40);
+  EXPECT_EQ(slot.formantPosition, 20);
+  // The voice-conversion window comes back showing that state, saved.
+  const VoiceDialogState& window = view->VoiceDialog();
+  ASSERT_TRUE(window.IsOpen());
+  EXPECT_EQ(window.Current().lowestNote, 3);
+  EXPECT_EQ(window.Current().pitchPosition, -12);
+  EXPECT_EQ(window.Current().formantPosition, 20);
+  EXPECT_TRUE(window.HasAnalysis());
+  EXPECT_FALSE(window.ClosingLosesData());
   EXPECT_EQ(view->Recording().Channels(), 1);
   EXPECT_EQ(view->Conversion().ConvertedSamples().size() * 2,
             static_cast<std::size_t>(view->Recording().DataSize()));
