@@ -1,6 +1,6 @@
-#include "engine/PitchCorrelation.h"
-
 #include <cmath>
+
+#include "engine/PitchCorrelation.h"
 
 namespace velmio {
 
@@ -16,12 +16,26 @@ bool HasAvx512Lags() {
 #endif
 }
 
-void SumLagsScalar(const LagSums& sums) {
+void SumSegmentScalar(SegmentSums& sums) {
+  const float* s = sums.segment;
+  const int32_t d = sums.products;
+  float e0 = 1e-10f;
+  float energy = 1e-10f;
+  const float* beforeFirstLag = s + sums.firstLag - 1;
+  for (int32_t k = 0; k < d; ++k) {
+    e0 = AddSquare(e0, s[k]);
+    energy = AddSquare(energy, beforeFirstLag[k]);
+  }
+  sums.e0 = e0;
   for (int32_t i = 0; i < sums.lagCount; ++i) {
-    const float* shifted = sums.segment + sums.firstLag + i;
+    energy = SlideEnergy(energy, beforeFirstLag[i], beforeFirstLag[i + d]);
+    sums.energy[i] = energy;
+  }
+  for (int32_t i = 0; i < sums.lagCount; ++i) {
+    const float* shifted = s + sums.firstLag + i;
     float num = 0.0f;
-    for (int32_t k = 0; k < sums.products; ++k) num += shifted[k] * sums.head[k];
-    sums.out[i] = num;
+    for (int32_t k = 0; k < d; ++k) num += shifted[k] * s[k];
+    sums.num[i] = num;
   }
 }
 

@@ -1,5 +1,9 @@
 #include "engine/PitchDetection.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,26 +12,26 @@
 namespace velmio {
 namespace {
 
-// The lags of a last partial block are read and written but not used.
-constexpr int32_t kReadSlack = 2 * kCorrelationLagBlock;
+// The vector builds read and write past the lags they use.
+constexpr int32_t kReadSlack = 2 * kCorrelationSlack;
 
 // Periods quieter than this (16-bit units) are not voiced in the track.
 constexpr int16_t kVoicedPeak = 16;
 
-void SumLags(const LagSums& sums, SimdLevel simd) {
+void SumSegment(SegmentSums& sums, SimdLevel simd) {
 #if defined(VELMIO_HAVE_AVX2_ROWS)
-  // The vector builds give the scalar loop's bits, so the widest one is used.
+  // The vector builds give the scalar loops' bits, so the widest one is used.
   if (simd == SimdLevel::kAvx2Fma) {
     if (HasAvx512Lags()) {
-      SumLagsAvx512(sums);
+      SumSegmentAvx512(sums);
     } else {
-      SumLagsAvx2(sums);
+      SumSegmentAvx2(sums);
     }
     return;
   }
 #endif
   (void)simd;
-  SumLagsScalar(sums);
+  SumSegmentScalar(sums);
 }
 
 void NormaliseLags(const float* num, float e0, int32_t count, float* energyToR, SimdLevel simd) {
@@ -46,18 +50,40 @@ int16_t TruncatedPeak(float peak) {
   return static_cast<int16_t>(std::min(static_cast<int32_t>(peak), int32_t{32767}));
 }
 
+// The largest of `floor` and r[0 ... count - 1], NaNs passed over: what a
+// scan that replaces only on a strictly greater value ends with. The maximum
+// does not depend on the order of the comparisons, so four lanes may share
+// the scan; the first lag holding it is then found by value.
+float LargestAbove(const float* r, int32_t count, float floor) {
+  float largest = floor;
+  int32_t i = 0;
+#if defined(__SSE2__)
+  if (count >= 8) {
+    // maxps(x, acc) keeps acc when x is NaN, as the scalar comparison does.
+    __m128 acc0 = _mm_set1_ps(floor), acc1 = acc0;
+    for (; i + 8 <= count; i += 8) {
+      acc0 = _mm_max_ps(_mm_loadu_ps(r + i), acc0);
+      acc1 = _mm_max_ps(_mm_loadu_ps(r + i + 4), acc1);
+    }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, _mm_max_ps(acc0, acc1));
+    for (float lane : lanes) largest = std::max(largest, lane);
+  }
+#endif
+  for (; i < count; ++i) {
+    if (r[i] > largest) largest = r[i];
+  }
+  return largest;
+}
+
 // Lag of the correlation's maximum after the octave rule: the shortest lag
 // within 10% of the best wins, moved to the top of its rising run.
 // `r` holds lags minLag ... maxLag. Returns 0 when unvoiced.
 int32_t PickLag(const float* r, int32_t minLag, int32_t maxLag) {
-  float rMax = -1e10f;
+  const int32_t count = maxLag - minLag + 1;
+  const float rMax = LargestAbove(r, count, -1e10f);
   int32_t best = 0;
-  for (int32_t tau = minLag; tau <= maxLag; ++tau) {
-    if (r[tau - minLag] > rMax) {
-      rMax = r[tau - minLag];
-      best = tau;
-    }
-  }
+  if (rMax > -1e10f) best = minLag + static_cast<int32_t>(std::find(r, r + count, rMax) - r);
   if (best == 0 || rMax < 0.5f) return 0;
   const float threshold = static_cast<float>(0.9 * static_cast<double>(rMax));
   for (int32_t tau = minLag + 1; tau <= maxLag; ++tau) {
@@ -102,7 +128,22 @@ void PeriodScratch::Reserve(int32_t length, int32_t lagCount) {
 
 float PeakMagnitude(const float* signal, int32_t begin, int32_t end) {
   float peak = 0.0f;
-  for (int32_t j = begin; j < end; ++j) peak = std::max(peak, std::fabs(signal[j]));
+  int32_t j = begin;
+#if defined(__SSE2__)
+  // The largest magnitude in any order is the same number; four lanes at a time.
+  if (end - begin >= 8) {
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    __m128 acc0 = _mm_setzero_ps(), acc1 = acc0;
+    for (; j + 8 <= end; j += 8) {
+      acc0 = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(signal + j), magnitude), acc0);
+      acc1 = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(signal + j + 4), magnitude), acc1);
+    }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, _mm_max_ps(acc0, acc1));
+    for (float lane : lanes) peak = std::max(peak, lane);
+  }
+#endif
+  for (; j < end; ++j) peak = std::max(peak, std::fabs(signal[j]));
   return peak;
 }
 
@@ -124,31 +165,11 @@ PeriodEstimate EstimatePeriod(const float* signal, int32_t start, int32_t length
   const float mean = sum / static_cast<float>(length);
   for (int32_t k = 0; k < length; ++k) s[k] -= mean;
 
-  const int32_t products = length - maxLag;
-
-  // Both sums in one loop: two independent chains of additions overlap.
-  float e0 = 1e-10f;
-  float energy = 1e-10f;
-  const float* beforeFirstLag = s + minLag - 1;
-  for (int32_t k = 0; k < products; ++k) {
-    e0 += s[k] * s[k];
-    energy += beforeFirstLag[k] * beforeFirstLag[k];
-  }
-
   const int32_t lagCount = maxLag - minLag + 1;
-  float* num = scratch.Products();
-  SumLags(LagSums{s, s, products, minLag, lagCount, num}, simd);
-
-  // The energies first: their chain of additions is the one part that
-  // cannot be vectorised; the normalisation then runs eight lags at a time.
   float* r = scratch.Correlation();
-  for (int32_t tau = minLag; tau <= maxLag; ++tau) {
-    const float leaving = s[tau - 1];
-    const float entering = s[tau - 1 + products];
-    energy = energy - leaving * leaving + entering * entering;
-    r[tau - minLag] = energy;
-  }
-  NormaliseLags(num, e0, lagCount, r, simd);
+  SegmentSums sums{s, length - maxLag, minLag, lagCount, scratch.Products(), r};
+  SumSegment(sums, simd);
+  NormaliseLags(sums.num, sums.e0, lagCount, r, simd);
 
   const int32_t lag = PickLag(r, minLag, maxLag);
   if (lag == 0) return {};

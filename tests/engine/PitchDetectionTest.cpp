@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "engine/AnalysisParams.h"
+#include "engine/PitchCorrelation.h"
 #include "support/ReferencePitch.h"
 #include "support/SyntheticVoice.h"
 
@@ -147,6 +150,47 @@ TEST(PitchDetection, FramesPastTheSignalAreUnvoiced) {
   const PitchResult r = DetectPitch(x, frames, PitchSettings{});
   for (int t = static_cast<int>((x.size() + 255) / 256); t < frames; ++t)
     EXPECT_EQ(r.m_pitchTrack[t], 972);
+}
+
+// The vector builds split the lags into blocks and run the energies' chains
+// inside the blocks' loops; whatever the split (one block, blocks of unequal
+// size, more lags than products), every sum and energy has the scalar bits.
+TEST(PitchCorrelation, EveryBuildGivesTheScalarSums) {
+  std::mt19937 random(7);
+  std::normal_distribution<float> noise(0.0f, 3000.0f);
+  std::vector<float> s(4096 + kCorrelationSlack);
+  for (float& x : s) x = noise(random);
+  struct Shape {
+    int32_t firstLag, lagCount, products;
+  };
+  const Shape shapes[] = {{1, 1, 1},     {66, 389, 447}, {5, 7, 3},      {30, 129, 40},
+                          {2, 200, 20},  {10, 16, 100},  {10, 17, 100},  {1, 97, 2},
+                          {300, 968, 991}, {12, 385, 386}};
+  using Build = void (*)(SegmentSums&);
+  std::vector<std::pair<const char*, Build>> builds{{"scalar", SumSegmentScalar}};
+#if defined(__x86_64__)
+  if (DetectSimdLevel() == SimdLevel::kAvx2Fma) builds.emplace_back("avx2", SumSegmentAvx2);
+  if (HasAvx512Lags()) builds.emplace_back("avx512", SumSegmentAvx512);
+#endif
+  for (const Shape& shape : shapes) {
+    const auto room = static_cast<std::size_t>(shape.lagCount + kCorrelationSlack);
+    std::vector<float> wantNum(room), wantEnergy(room);
+    SegmentSums want{s.data(), shape.products, shape.firstLag, shape.lagCount, wantNum.data(),
+                     wantEnergy.data()};
+    SumSegmentScalar(want);
+    for (const auto& [name, build] : builds) {
+      SCOPED_TRACE(::testing::Message() << name << " lags " << shape.firstLag << "+"
+                                        << shape.lagCount << " products " << shape.products);
+      std::vector<float> num(room), energy(room);
+      SegmentSums got{s.data(), shape.products, shape.firstLag, shape.lagCount, num.data(),
+                      energy.data()};
+      build(got);
+      EXPECT_EQ(std::memcmp(&got.e0, &want.e0, sizeof(float)), 0);
+      const auto bytes = sizeof(float) * static_cast<std::size_t>(shape.lagCount);
+      EXPECT_EQ(std::memcmp(num.data(), wantNum.data(), bytes), 0);
+      EXPECT_EQ(std::memcmp(energy.data(), wantEnergy.data(), bytes), 0);
+    }
+  }
 }
 
 }  // namespace
