@@ -20,11 +20,33 @@ constexpr int kN = kVocalFrame;
 // later sample frames: how far a frame reaches back into a neighbour's part.
 constexpr int64_t kReach = kVocalFrame - kVocalHop;
 
+int16_t RoundToSample(float value) {
+  const float r = std::nearbyint(value);  // ties to even in the default rounding mode
+  if (r >= 32767.0f) return 32767;
+  if (r <= -32768.0f) return -32768;
+  return r == r ? static_cast<int16_t>(r) : int16_t{0};
+}
+
+// The ring of sums holds one frame and more: a power of two, so a sample's
+// slot is its index masked.
+constexpr int64_t kRingMask = 4095;
+
+// A sample pair that a neighbouring worker may still read: the first 2048 of
+// a part (the previous worker's last frames reach them) and the last 1792
+// (the next worker's first frames start there). They are written last.
+struct HeldBackSample {
+  int64_t frame;
+  int16_t left;
+  int16_t right;
+};
+using HeldBackSamples = std::vector<HeldBackSample>;
+
 // The part of the file one worker writes: the output samples [ownBegin,
 // ownEnd), from every frame that overlaps them. Frames starting before the
 // part belong to the previous worker's range too; they are computed again
 // here, so each output sample receives its frames in the order of a single
-// pass, and no two threads ever write the same sample.
+// pass, and no two threads ever write the same sample. The samples are
+// rewritten in place, so no buffer of the whole file's sums is needed.
 struct WorkerPart {
   int64_t ownBegin = 0;
   int64_t ownEnd = 0;
@@ -41,7 +63,8 @@ class VocalWorker {
         m_inverse(ComplexFftPlan::Get(kN, FftDirection::kInverse)),
         m_frame(2 * kN),
         m_gain(kN),
-        m_synthesis(kN) {
+        m_synthesis(kN),
+        m_ring(2 * (kRingMask + 1)) {
     const std::array<float, kN>& w = VocalCutWindow();
     for (int n = 0; n < kN; ++n) {
       m_analysis[n] = static_cast<int32_t>(static_cast<int16_t>(w[n] * 32767.0f));
@@ -52,14 +75,23 @@ class VocalWorker {
     std::fill(m_gain.begin(), m_gain.end(), mode == VocalMode::kCut ? 1.0f : 0.0f);
   }
 
-  void Run(const int16_t* pcm, float* out, const WorkerPart& part) {
+  // Processes the part's frames and writes its own samples, rounded, into
+  // `pcm` as soon as no later frame adds to them. Those that a neighbour
+  // still reads go to `heldBack` instead, for the caller to write once every
+  // worker is done.
+  void Run(int16_t* pcm, const WorkerPart& part, HeldBackSamples& heldBack) {
+    m_emitted = part.ownBegin;
     for (int64_t s = part.firstFrame; s < part.endFrame; s += kVocalHop) {
       Window(pcm + 2 * s);
       m_forward.Execute(m_frame.data());
       Mask();
       m_inverse.Execute(m_frame.data());
-      OverlapAdd(out, s, part);
+      OverlapAdd(s, part);
+      // Later frames start at s + 256 or after: everything before is complete,
+      // and nothing this worker reads from now on lies there.
+      Emit(std::min(s + kVocalHop, part.ownEnd), pcm, part, heldBack);
     }
+    Emit(part.ownEnd, pcm, part, heldBack);
   }
 
  private:
@@ -150,15 +182,35 @@ class VocalWorker {
 #endif
   }
 
-  void OverlapAdd(float* out, int64_t s, const WorkerPart& part) {
+  // Adds the frame into the ring of sums, on the part's own samples only.
+  void OverlapAdd(int64_t s, const WorkerPart& part) {
     const float* z = m_frame.data();
     const int64_t first = std::max<int64_t>(s, part.ownBegin) - s;
     const int64_t last = std::min<int64_t>(s + kN, part.ownEnd) - s;
-    float* o = out + 2 * s;
+    float* ring = m_ring.data();
     for (int64_t n = first; n < last; ++n) {
-      o[2 * n] += z[2 * n] * m_synthesis[n];
-      o[2 * n + 1] += z[2 * n + 1] * m_synthesis[n];
+      const int64_t slot = 2 * ((s + n) & kRingMask);
+      ring[slot] += z[2 * n] * m_synthesis[n];
+      ring[slot + 1] += z[2 * n + 1] * m_synthesis[n];
     }
+  }
+
+  // Rounds the complete sums before `upTo` and clears their slots for reuse.
+  void Emit(int64_t upTo, int16_t* pcm, const WorkerPart& part, HeldBackSamples& heldBack) {
+    float* ring = m_ring.data();
+    for (int64_t j = m_emitted; j < upTo; ++j) {
+      const int64_t slot = 2 * (j & kRingMask);
+      const int16_t left = RoundToSample(ring[slot]);
+      const int16_t right = RoundToSample(ring[slot + 1]);
+      ring[slot] = ring[slot + 1] = 0.0f;
+      if (j < part.ownBegin + kN || j >= part.ownEnd - kReach) {
+        heldBack.push_back({j, left, right});
+      } else {
+        pcm[2 * j] = left;
+        pcm[2 * j + 1] = right;
+      }
+    }
+    m_emitted = std::max(m_emitted, upTo);
   }
 
   VocalMode m_mode;
@@ -168,6 +220,9 @@ class VocalWorker {
   AlignedBuffer<float> m_frame;
   AlignedBuffer<float> m_gain;
   AlignedBuffer<float> m_synthesis;
+  // The overlap-add sums of the samples not yet written, by sample & kRingMask.
+  AlignedBuffer<float> m_ring;
+  int64_t m_emitted = 0;
   // The gain of each band bin, from the band's first.
   alignas(16) std::array<float, kN> m_bandGain{};
   std::array<int32_t, kN> m_analysis{};
@@ -204,13 +259,6 @@ std::vector<WorkerPart> SplitWork(int64_t frames, int workers) {
   return parts;
 }
 
-int16_t RoundToSample(float value) {
-  const float r = std::nearbyint(value);  // ties to even in the default rounding mode
-  if (r >= 32767.0f) return 32767;
-  if (r <= -32768.0f) return -32768;
-  return r == r ? static_cast<int16_t>(r) : int16_t{0};
-}
-
 }  // namespace
 
 const std::array<float, kVocalFrame>& VocalCutWindow() {
@@ -237,18 +285,23 @@ int32_t VocalBandLowBin(float lowHz) {
 void ProcessVocals(int16_t* samples, int64_t frames, const VocalCutParams& params) {
   if (frames <= 0) return;
   const int32_t lowBin = VocalBandLowBin(VocalBandLowHz(params.lowestNote, params.a4Frequency));
-  AlignedBuffer<float> out(2 * static_cast<std::size_t>(frames));
   const std::vector<WorkerPart> parts = SplitWork(frames, std::max(params.workers, 1));
+  std::vector<HeldBackSamples> heldBack(parts.size());
   std::vector<std::thread> threads;
-  for (const WorkerPart& part : parts) {
-    if (part.firstFrame >= part.endFrame) continue;
-    threads.emplace_back([&, part] {
+  for (std::size_t w = 0; w < parts.size(); ++w) {
+    if (parts[w].ownBegin >= parts[w].ownEnd) continue;
+    threads.emplace_back([&, w] {
       VocalWorker worker(params.mode, lowBin);
-      worker.Run(samples, out.data(), part);
+      worker.Run(samples, parts[w], heldBack[w]);
     });
   }
   for (std::thread& t : threads) t.join();
-  for (int64_t i = 0; i < 2 * frames; ++i) samples[i] = RoundToSample(out[i]);
+  for (const HeldBackSamples& held : heldBack) {
+    for (const HeldBackSample& h : held) {
+      samples[2 * h.frame] = h.left;
+      samples[2 * h.frame + 1] = h.right;
+    }
+  }
 }
 
 }  // namespace velmio
