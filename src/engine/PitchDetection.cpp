@@ -50,20 +50,22 @@ int16_t TruncatedPeak(float peak) {
   return static_cast<int16_t>(std::min(static_cast<int32_t>(peak), int32_t{32767}));
 }
 
-// The largest of `floor` and r[0 ... count - 1], NaNs passed over: what a
-// scan that replaces only on a strictly greater value ends with. The maximum
-// does not depend on the order of the comparisons, so four lanes may share
-// the scan; the first lag holding it is then found by value.
-float LargestAbove(const float* r, int32_t count, float floor) {
+// The largest of `floor` and x[0 ... count - 1] (their magnitudes with
+// kMagnitudes), NaNs passed over: what a scan that replaces only on a
+// strictly greater value ends with. The maximum does not depend on the order
+// of the comparisons, so four lanes may share the scan.
+template <bool kMagnitudes>
+float LaneMaximum(const float* x, int32_t count, float floor) {
   float largest = floor;
   int32_t i = 0;
 #if defined(__SSE2__)
   if (count >= 8) {
+    const __m128 keep = _mm_castsi128_ps(_mm_set1_epi32(kMagnitudes ? 0x7fffffff : -1));
     // maxps(x, acc) keeps acc when x is NaN, as the scalar comparison does.
     __m128 acc0 = _mm_set1_ps(floor), acc1 = acc0;
     for (; i + 8 <= count; i += 8) {
-      acc0 = _mm_max_ps(_mm_loadu_ps(r + i), acc0);
-      acc1 = _mm_max_ps(_mm_loadu_ps(r + i + 4), acc1);
+      acc0 = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(x + i), keep), acc0);
+      acc1 = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(x + i + 4), keep), acc1);
     }
     alignas(16) float lanes[4];
     _mm_store_ps(lanes, _mm_max_ps(acc0, acc1));
@@ -71,7 +73,8 @@ float LargestAbove(const float* r, int32_t count, float floor) {
   }
 #endif
   for (; i < count; ++i) {
-    if (r[i] > largest) largest = r[i];
+    const float v = kMagnitudes ? std::fabs(x[i]) : x[i];
+    if (v > largest) largest = v;
   }
   return largest;
 }
@@ -81,7 +84,7 @@ float LargestAbove(const float* r, int32_t count, float floor) {
 // `r` holds lags minLag ... maxLag. Returns 0 when unvoiced.
 int32_t PickLag(const float* r, int32_t minLag, int32_t maxLag) {
   const int32_t count = maxLag - minLag + 1;
-  const float rMax = LargestAbove(r, count, -1e10f);
+  const float rMax = LaneMaximum<false>(r, count, -1e10f);
   int32_t best = 0;
   if (rMax > -1e10f) best = minLag + static_cast<int32_t>(std::find(r, r + count, rMax) - r);
   if (best == 0 || rMax < 0.5f) return 0;
@@ -127,24 +130,7 @@ void PeriodScratch::Reserve(int32_t length, int32_t lagCount) {
 }
 
 float PeakMagnitude(const float* signal, int32_t begin, int32_t end) {
-  float peak = 0.0f;
-  int32_t j = begin;
-#if defined(__SSE2__)
-  // The largest magnitude in any order is the same number; four lanes at a time.
-  if (end - begin >= 8) {
-    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
-    __m128 acc0 = _mm_setzero_ps(), acc1 = acc0;
-    for (; j + 8 <= end; j += 8) {
-      acc0 = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(signal + j), magnitude), acc0);
-      acc1 = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(signal + j + 4), magnitude), acc1);
-    }
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, _mm_max_ps(acc0, acc1));
-    for (float lane : lanes) peak = std::max(peak, lane);
-  }
-#endif
-  for (; j < end; ++j) peak = std::max(peak, std::fabs(signal[j]));
-  return peak;
+  return end > begin ? LaneMaximum<true>(signal + begin, end - begin, 0.0f) : 0.0f;
 }
 
 PeriodEstimate EstimatePeriod(const float* signal, int32_t start, int32_t length, float fs,
